@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// The temporary folder with a trailing '/': $TMPDIR, else "/tmp/".
+std::string TempPath();
+// One line on standard error, only when TABULON_DEBUG is set.
+void OutputDebugString(std::string_view text);
+// The process's current directory, without a trailing '/'.
+std::string CurrentDir();
+bool FileExists(const std::string& path);
+// The folder of the running program, with a trailing '/'.
+std::string ProgramDir();
+// The running program's file name without folder and extension.
+std::string ProgramBaseName();
