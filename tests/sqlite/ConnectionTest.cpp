@@ -1,0 +1,243 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "TestDatabase.h"
+#include "base/Exception.h"
+#include "base/Platform.h"
+#include "base/TStrings.h"
+#include "sqlite/ISQLite3Query.h"
+
+using Connection = TempFolderTest;
+using Executors = MemoryDatabaseTest;
+
+TEST_F(Connection, PathsAreResolvedAndCheckedBeforeTheLibraryLoads) {
+    TQorSQLite3DB db;
+    EXPECT_EQ(db.DLLName(), "SQLite3.dll");
+    EXPECT_EQ(db.TraceFile(), "QorSQLite.trc");
+
+    try {
+        db.Open();
+        FAIL() << "an empty database name connected";
+    } catch (const SLError& e) {
+        EXPECT_STREQ(e.what(), "Missing database property");
+    }
+
+    db.SetDBMustExist(true);
+    db.SetDatabase("  nofile.db \t");
+    EXPECT_EQ(db.Database(), "nofile.db");
+    try {
+        db.Open();
+        FAIL() << "a missing file connected";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(std::string(e.what()), "Database " + CurrentDir() + "/nofile.db does not exist");
+    }
+    EXPECT_FALSE(db.Connected());
+    EXPECT_FALSE(db.LibraryLoaded());
+
+    // Upper-case :MEMORY: needs no file, even when files must exist.
+    db.SetDatabase(":MEMORY:");
+    db.Open();
+    EXPECT_TRUE(db.Connected());
+    EXPECT_FALSE(db.Version().empty());
+    EXPECT_EQ(db.Version().substr(0, 2), "3.");
+    EXPECT_FALSE(std::filesystem::exists(Path(":MEMORY:")));
+    db.Close();
+    EXPECT_FALSE(db.Connected());
+    EXPECT_EQ(db.RowsAffected(), -1);
+
+    // A bare name creates the file in the current directory.
+    db.SetDBMustExist(false);
+    db.SetDatabase("fresh.sqb");
+    db.Open();
+    db.ExecSQL("create table t(a)");
+    db.Close();
+    EXPECT_TRUE(std::filesystem::exists(Path("fresh.sqb")));
+    db.SetDBMustExist(true);
+    db.Open();
+    EXPECT_TRUE(db.TableExists("T"));
+}
+
+TEST_F(Connection, EventsRunInOrderAndAFailedOpenLeavesNothingBehind) {
+    TQorSQLite3DB db;
+    std::string log;
+    db.BeforeConnect = [&](TQorSQLite3DB* s) { log += s == &db ? "bc " : "?? "; };
+    db.AfterConnect = [&](TQorSQLite3DB* s) { log += s->Connected() ? "ac " : "ac-off "; };
+    db.BeforeDisconnect = [&](TQorSQLite3DB*) { log += "bd "; };
+    db.AfterDisconnect = [&](TQorSQLite3DB* s) { log += s->Connected() ? "ad-on " : "ad "; };
+    db.SetDatabase(":memory:");
+    db.Open();
+    db.Open();  // already connected: the same database stays open
+    db.Close();
+    db.Close();  // nothing more to disconnect
+    EXPECT_EQ(log, "bc ac bd ad ");
+
+    log.clear();
+    db.SetDatabase(Path("no/such/folder/x.db"));
+    try {
+        db.Open();
+        FAIL() << "opened a file in a missing folder";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-unable to open database file");
+    }
+    EXPECT_EQ(log, "bc ");
+    EXPECT_FALSE(db.Connected());
+    EXPECT_FALSE(db.LibraryLoaded());
+    // Nothing unbound is called once the connection is gone.
+    EXPECT_EQ(db.RowsAffected(), -1);
+    db.Interrupt();
+    EXPECT_THROW(db.ExecSQL("select 1"), SLError);
+    EXPECT_THROW(db.TableExists("x"), SLError);
+}
+
+TEST_F(Executors, EveryStatementRunsAndTheEnginesOwnMessageIsRaised) {
+    db.ExecSQL("create table t(id integer primary key, v text);");
+    db.ExecSQL("insert into t values(1,'a'); insert into t values(2,'b'); -- both done\n  ");
+    EXPECT_EQ(Int("select count(*) from t"), 2);
+    EXPECT_EQ(db.RowsAffected(), 1);
+
+    try {
+        db.ExecSQL("insert into t values(3,'c'); insert into t values(1,'dup')");
+        FAIL() << "a duplicate key was accepted";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-UNIQUE constraint failed: t.id");
+    }
+    EXPECT_EQ(Int("select count(*) from t"), 3);  // the first statement ran
+
+    try {
+        db.ExecSQL("selec 1");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-near \"selec\": syntax error");
+    }
+
+    // Statements returning rows are stepped to the end.
+    db.ExecSQL("select * from t; update t set v = 'x'");
+    EXPECT_EQ(Str("select group_concat(v, '') from t"), "xxx");
+    EXPECT_EQ(db.ExecSQL("  /* only a comment */ "), 0);
+}
+
+TEST_F(Executors, ArgumentsAndBlobsAreBoundByPositionInEveryStatement) {
+    db.ExecSQL("create table p(a, b, c, d, e, f, g)");
+    std::string text = "text";
+    db.ExecSQLArgs("insert into p values(?,?,?,?,?,?,?); insert into p values(?,?,?,?,?,?,?)",
+                   {int32_t{7}, int64_t{3000000000}, 2.5, Currency::FromScaled(12345), 'z', text, true});
+    text = "changed";  // the engine copied the text
+    EXPECT_EQ(Str("select count(*) || '|' || a || '|' || b || '|' || c || '|' || d || '|' || e || '|' || f || "
+                  "'|' || typeof(g) from p"),
+              "2|7|3000000000|2.5|1.2345|z|text|null");
+    db.ExecSQLArgs("delete from p; insert into p(a,b) values(?, ?)", {std::string(), static_cast<const char*>(nullptr)});
+    EXPECT_EQ(Str("select typeof(a) || typeof(b) from p"), "nullnull");
+
+    const std::vector<std::string> blobs{std::string("\x00\x01\x02", 3), "xyz"};
+    db.ExecSQL("insert into p(a, b) values(\x02, \x02)", &blobs);
+    EXPECT_EQ(Str("select hex(a) || ',' || hex(b) from p where a is not null"), "000102,78797A");
+}
+
+TEST_F(Executors, ValueQueriesReuseTheirStatementAndRaiseFailures) {
+    db.ExecSQL("create table t(n integer, s text); insert into t values(5, 'five'), (6, null)");
+    std::string s;
+    db.SelectString("  select s from t where n = ?  ", {Variant(5)}, false, s);
+    EXPECT_EQ(s, "five");
+    db.SelectString("select s from t where n = ?", {Variant(6)}, false, s);
+    EXPECT_EQ(s, "");
+    db.SelectString("select s from t where n = ?", {Variant(7)}, true, s);
+    EXPECT_EQ(s, "");  // no row
+    EXPECT_EQ(db.SelectInt64("select ? + ?", {Variant(int64_t{4000000000}), Variant(1.5)}, true), 4000000001);
+    EXPECT_EQ(db.SelectInt64("select ? is null", {Variant::Null()}, true), 1);
+    EXPECT_EQ(db.SelectInt64("select typeof(?) = 'text'", {Variant("abc")}, true), 1);
+
+    // A step that fails is an error, not an empty answer.
+    try {
+        db.SelectInt64("select abs(-9223372036854775807 - 1)", {}, true);
+        FAIL() << "an overflow answered a value";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-integer overflow");
+    }
+    EXPECT_EQ(db.SelectInt64("select 42", {}, false), 42);
+    db.Close();  // the open value statement does not keep the database busy
+    EXPECT_FALSE(db.Connected());
+}
+
+TEST_F(Executors, SchemaListsAndTableInfo) {
+    db.ExecSQL("create table b(x); create table a(y integer not null default 5, z varchar(10) primary key);"
+               "create table Name(q); create view v as select 1; create index ia on a(y)");
+    TStringList list;
+    list.Add("stale");
+    db.GetObjectNames("TABLE", list, false);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0], "a");
+    EXPECT_EQ(list[1], "b");
+    db.GetObjectNames("index", list, true);
+    ASSERT_EQ(list.Count(), 2);  // ia and the primary key's automatic index
+    EXPECT_EQ(list[0], "a.ia");
+
+    EXPECT_TRUE(db.TableExists("A"));
+    EXPECT_TRUE(db.TableExists("v"));
+    EXPECT_FALSE(db.TableExists("c"));
+
+    std::vector<std::unique_ptr<TQorQLite3Field>> info;
+    db.GetTableInfo("a", info);
+    ASSERT_EQ(info.size(), 2u);
+    EXPECT_EQ(info[0]->cid, 0);
+    EXPECT_EQ(info[0]->name, "y");
+    EXPECT_EQ(info[0]->type, "integer");
+    EXPECT_EQ(info[0]->notnull, 1);
+    EXPECT_EQ(info[0]->dflt_value, "5");
+    EXPECT_EQ(info[1]->pk, 1);
+    EXPECT_EQ(info[1]->dflt_value, "");
+    db.GetTableInfo("missing", info);
+    EXPECT_TRUE(info.empty());
+}
+
+TEST_F(Connection, ALockedDatabaseIsAnErrorNotAFreeze) {
+    TQorSQLite3DB first, second;
+    first.SetDatabase(Path("shared.db"));
+    second.SetDatabase(Path("shared.db"));
+    first.Open();
+    second.Open();
+    first.ExecSQL("create table t(a)");
+    first.StartTransaction("exclusive");
+    first.ExecSQL("insert into t values(1)");
+    try {
+        second.ExecSQL("insert into t values(2)");
+        FAIL() << "wrote into a locked database";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-database is locked");
+    }
+    first.Rollback();
+    second.ExecSQL("insert into t values(2)");
+    EXPECT_EQ(first.SelectInt64("select sum(a) from t", {}, true), 2);
+}
+
+namespace {
+class FakeQuery : public TComponent, public ISQLite3Query {
+public:
+    using TComponent::TComponent;
+    void CloseOnDisconnect() override { active = false; }
+    bool active = true;
+};
+}  // namespace
+
+TEST_F(Connection, DisconnectClosesEveryQueryOfTheOwner) {
+    TComponent owner;
+    auto* session = new TQorSQLite3DB(&owner);
+    auto* other = new TQorSQLite3DB(&owner);  // a second connection of the same owner
+    auto* q1 = new FakeQuery(&owner);
+    auto* q2 = new FakeQuery(&owner);
+    TComponent stranger;
+    auto* foreign = new FakeQuery(&stranger);
+    session->SetDatabase(":memory:");
+    other->SetDatabase(":memory:");
+    session->Open();
+    other->Open();
+    other->Close();
+    EXPECT_FALSE(q1->active);
+    EXPECT_FALSE(q2->active);
+    q1->active = q2->active = true;
+    session->Close();
+    EXPECT_FALSE(q1->active);
+    EXPECT_FALSE(q2->active);
+    EXPECT_TRUE(foreign->active);
+}
