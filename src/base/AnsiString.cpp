@@ -1,0 +1,181 @@
+#include "AnsiString.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+using CaseTable = std::array<unsigned char, 256>;
+
+// Windows-1251 letter pairs outside ASCII and the contiguous А..я block.
+constexpr unsigned char kCyrPairs[][2] = {
+    {0x80, 0x90},  // Ђ ђ
+    {0x81, 0x83},  // Ѓ ѓ
+    {0x8A, 0x9A},  // Љ љ
+    {0x8C, 0x9C},  // Њ њ
+    {0x8D, 0x9D},  // Ќ ќ
+    {0x8E, 0x9E},  // Ћ ћ
+    {0x8F, 0x9F},  // Џ џ
+    {0xA1, 0xA2},  // Ў ў
+    {0xA3, 0xBC},  // Ј ј
+    {0xA5, 0xB4},  // Ґ ґ
+    {0xA8, 0xB8},  // Ё ё
+    {0xAA, 0xBA},  // Є є
+    {0xAF, 0xBF},  // Ї ї
+    {0xB2, 0xB3},  // І і
+    {0xBD, 0xBE},  // Ѕ ѕ
+};
+
+constexpr CaseTable MakeUpper() {
+    CaseTable t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+    for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+    for (int c = 0xE0; c <= 0xFF; ++c) t[c] = static_cast<unsigned char>(c - 32);
+    for (const auto& p : kCyrPairs) t[p[1]] = p[0];
+    return t;
+}
+
+constexpr CaseTable MakeLower() {
+    CaseTable t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
+    for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
+    for (int c = 0xC0; c <= 0xDF; ++c) t[c] = static_cast<unsigned char>(c + 32);
+    for (const auto& p : kCyrPairs) t[p[0]] = p[1];
+    return t;
+}
+
+constexpr CaseTable kUpper = MakeUpper();
+constexpr CaseTable kLower = MakeLower();
+
+constexpr CaseTable MakeAsciiUpper() {
+    CaseTable t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+    return t;
+}
+constexpr CaseTable MakeAsciiLower() {
+    CaseTable t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+    return t;
+}
+constexpr CaseTable kAsciiUpper = MakeAsciiUpper();
+constexpr CaseTable kAsciiLower = MakeAsciiLower();
+
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string MapCase(std::string_view s, const CaseTable& t) {
+    std::string r(s.size(), '\0');
+    const auto* src = reinterpret_cast<const unsigned char*>(s.data());
+    char* dst = r.data();
+    for (size_t i = 0, n = s.size(); i < n; ++i) dst[i] = static_cast<char>(t[src[i]]);
+    return r;
+}
+
+// Compares after folding both sides through t; bytes compare unsigned.
+int CompareFolded(std::string_view a, std::string_view b, const CaseTable& t) {
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const int ca = t[pa[i]], cb = t[pb[i]];
+        if (ca != cb) return ca - cb;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+}  // namespace
+
+std::string Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+std::string TrimLeft(std::string_view s) {
+    size_t b = 0;
+    while (b < s.size() && IsBlank(s[b])) ++b;
+    return std::string(s.substr(b));
+}
+
+std::string TrimRight(std::string_view s) {
+    size_t e = s.size();
+    while (e > 0 && IsBlank(s[e - 1])) --e;
+    return std::string(s.substr(0, e));
+}
+
+char AnsiUpperChar(char c) { return static_cast<char>(kUpper[static_cast<unsigned char>(c)]); }
+char AnsiLowerChar(char c) { return static_cast<char>(kLower[static_cast<unsigned char>(c)]); }
+std::string AnsiUpperCase(std::string_view s) { return MapCase(s, kUpper); }
+std::string AnsiLowerCase(std::string_view s) { return MapCase(s, kLower); }
+std::string UpperCase(std::string_view s) { return MapCase(s, kAsciiUpper); }
+std::string LowerCase(std::string_view s) { return MapCase(s, kAsciiLower); }
+
+int AnsiCompareStr(std::string_view a, std::string_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    if (n > 0) {
+        const int c = std::memcmp(a.data(), b.data(), n);
+        if (c != 0) return c < 0 ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+int AnsiCompareText(std::string_view a, std::string_view b) {
+    const int c = CompareFolded(a, b, kUpper);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool AnsiSameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareFolded(a, b, kUpper) == 0;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareFolded(a, b, kAsciiUpper) == 0;
+}
+
+int Pos(std::string_view sub, std::string_view s) {
+    if (sub.empty()) return 0;
+    const size_t p = s.find(sub);
+    return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+    if (from.empty()) return std::string(s);
+    std::string r;
+    r.reserve(s.size());
+    size_t start = 0;
+    for (size_t p; (p = s.find(from, start)) != std::string_view::npos; start = p + from.size()) {
+        r.append(s.substr(start, p - start));
+        r.append(to);
+    }
+    r.append(s.substr(start));
+    return r;
+}
+
+std::string IntToStr(int64_t v) {
+    char buf[24];
+    char* p = buf + sizeof buf;
+    // Work on the unsigned magnitude so that INT64_MIN prints too.
+    uint64_t u = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    do {
+        *--p = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (v < 0) *--p = '-';
+    return std::string(p, buf + sizeof buf);
+}
+
+std::string IntToHex(int64_t v, int digits) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    char buf[16];
+    char* p = buf + sizeof buf;
+    uint64_t u = static_cast<uint64_t>(v);
+    do {
+        *--p = kHex[u & 15];
+        u >>= 4;
+    } while (u != 0);
+    std::string r;
+    const int len = static_cast<int>(buf + sizeof buf - p);
+    if (digits > len) r.assign(static_cast<size_t>(digits - len), '0');
+    r.append(p, buf + sizeof buf);
+    return r;
+}

@@ -1,0 +1,6 @@
+#include "FormatSettings.h"
+
+TFormatSettings& FormatSettings() {
+    static TFormatSettings settings;
+    return settings;
+}
