@@ -1,0 +1,81 @@
+#include "Platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+std::string TempPath() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string r = dir != nullptr && *dir != '\0' ? dir : "/tmp/";
+    if (r.back() != '/') r.push_back('/');
+    return r;
+}
+
+void OutputDebugString(std::string_view text) {
+    if (std::getenv("TABULON_DEBUG") == nullptr) return;
+    std::string line(text);
+    line.push_back('\n');
+    // One write, so that lines from several processes do not interleave.
+    const char* p = line.data();
+    size_t left = line.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDERR_FILENO, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
+std::string CurrentDir() {
+    std::string buf(256, '\0');
+    for (;;) {
+        if (::getcwd(buf.data(), buf.size()) != nullptr) {
+            buf.resize(std::char_traits<char>::length(buf.c_str()));
+            break;
+        }
+        if (errno != ERANGE) return std::string();
+        buf.resize(buf.size() * 2);
+    }
+    // The root stays "/" (a path joined to it with '/' still works).
+    if (buf.size() > 1 && buf.back() == '/') buf.pop_back();
+    return buf;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+namespace {
+std::string ExePath() {
+    std::string buf(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return std::string();
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+}  // namespace
+
+std::string ProgramDir() {
+    const std::string exe = ExePath();
+    const size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? CurrentDir() + "/" : exe.substr(0, slash + 1);
+}
+
+std::string ProgramBaseName() {
+    const std::string exe = ExePath();
+    const size_t slash = exe.rfind('/');
+    std::string name = slash == std::string::npos ? exe : exe.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name;
+}
