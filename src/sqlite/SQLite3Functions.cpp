@@ -141,7 +141,6 @@ TABULON_SQL_FUNCTION(TrimRightF) {
 std::string Pad(std::string_view text, int64_t width, std::string_view pad, bool left) {
     if (pad.empty()) pad = " ";
     if (width <= 0) return {};
-    if (width > kMaxResultLength) width = kMaxResultLength + 1;  // refused by Result
     const size_t w = static_cast<size_t>(width);
     if (text.size() >= w) return std::string(left ? text.substr(text.size() - w) : text.substr(0, w));
     const size_t copies = (w - text.size() + pad.size() - 1) / pad.size();
@@ -153,12 +152,16 @@ std::string Pad(std::string_view text, int64_t width, std::string_view pad, bool
     return left ? out.substr(out.size() - w) : out.substr(0, w);
 }
 
-TABULON_SQL_FUNCTION(PadLeft) {
-    Guarded(ctx, argv, [](Call& c) { c.Result(Pad(c.Text(0), c.Int64(1), c.Text(2), true)); });
+void PadFunction(sqlite3_context* ctx, sqlite3_value** argv, bool left) {
+    Guarded(ctx, argv, [left](Call& c) {
+        const int64_t width = c.Int64(1);
+        if (width > kMaxResultLength) return;
+        c.Result(Pad(c.Text(0), width, c.IsNull(2) ? std::string_view() : c.Text(2), left));
+    });
 }
-TABULON_SQL_FUNCTION(PadRight) {
-    Guarded(ctx, argv, [](Call& c) { c.Result(Pad(c.Text(0), c.Int64(1), c.Text(2), false)); });
-}
+
+TABULON_SQL_FUNCTION(PadLeft) { PadFunction(ctx, argv, true); }
+TABULON_SQL_FUNCTION(PadRight) { PadFunction(ctx, argv, false); }
 
 TABULON_SQL_FUNCTION(ReplaceF) {
     Guarded(ctx, argv, [](Call& c) {

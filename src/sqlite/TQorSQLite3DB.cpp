@@ -193,7 +193,9 @@ void TQorSQLite3DB::Connect() {
     if (database_.empty()) throw SLError("Missing database property");
     std::string path;
     if (AnsiSameText(database_, ":memory:")) {
-        path = database_;
+        // The engine knows the name in lower case only; any other spelling
+        // would create a file of that name.
+        path = ":memory:";
     } else {
         path = database_.find('/') == std::string::npos ? CurrentDir() + "/" + database_ : database_;
         if (dbMustExist_ && !FileExists(path))

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TestDatabase.h"
+#include "base/AnsiString.h"
 #include "base/Exception.h"
 #include "base/Platform.h"
 #include "base/TStrings.h"
@@ -182,7 +183,7 @@ TEST_F(Executors, SchemaListsAndTableInfo) {
     ASSERT_EQ(info.size(), 2u);
     EXPECT_EQ(info[0]->cid, 0);
     EXPECT_EQ(info[0]->name, "y");
-    EXPECT_EQ(info[0]->type, "integer");
+    EXPECT_TRUE(AnsiSameText(info[0]->type, "integer")) << info[0]->type;
     EXPECT_EQ(info[0]->notnull, 1);
     EXPECT_EQ(info[0]->dflt_value, "5");
     EXPECT_EQ(info[1]->pk, 1);

@@ -35,7 +35,7 @@ TEST_F(Functions, TextOperations) {
     EXPECT_EQ(Str("select '[' || TrimRight(' x ' || char(1)) || ']'"), "[ x]");
     EXPECT_EQ(Str("select PadLeft('abc', 5, '0')"), "00abc");
     EXPECT_EQ(Str("select PadLeft('abc', 2, '0')"), "bc");
-    EXPECT_EQ(Str("select PadLeft('abc', 6, 'xy')"), "xyabc");
+    EXPECT_EQ(Str("select PadLeft('abc', 6, 'xy')"), "yxyabc");
     EXPECT_EQ(Str("select PadLeft('a', 3, null)"), "  a");
     EXPECT_EQ(Str("select PadRight('abc', 2, '0')"), "ab");
     EXPECT_EQ(Str("select PadRight('abc', 6, 'xy')"), "abcxyx");
