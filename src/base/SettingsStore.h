@@ -18,3 +18,19 @@ void WriteInteger(std::string_view path, int32_t n);
 // Booleans are the strings "Y" and "N"; exactly "Y" reads as true.
 bool ReadBool(std::string_view path, bool def);
 void WriteBool(std::string_view path, bool v);
+
+// While one of these lives, writes go to memory and each touched file is
+// written once when the last batch ends (closing the window stores some
+// sixty values; one atomic replace instead of sixty).
+class SettingsWriteBatch {
+public:
+    SettingsWriteBatch();
+    ~SettingsWriteBatch();
+    SettingsWriteBatch(const SettingsWriteBatch&) = delete;
+    SettingsWriteBatch& operator=(const SettingsWriteBatch&) = delete;
+};
+
+// The file that holds the settings of the root a path begins with
+// ("HKCU\Software\X" -> $XDG_CONFIG_HOME/tabulon/HKCU.conf);
+// empty for an unknown root. For tests and diagnostics.
+std::string SettingsFilePath(std::string_view path);
