@@ -1,0 +1,233 @@
+#include "dbf/TCalc.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/CodePage.h"
+#include "base/DateTime.h"
+
+namespace {
+
+std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
+
+// The error text one failure on record `rec` leaves in a fresh evaluator.
+std::string OneError(std::string_view utf8Message, int rec) {
+    return Ansi("ОШИБКА фильтра: ") + Ansi(utf8Message) + Ansi(" (строка ") + std::to_string(rec) + ")\r\n";
+}
+
+struct Case {
+    const char* expr;
+    Variant expected;
+};
+
+testing::AssertionResult Yields(TCalc& calc, const Case& c) {
+    calc.ClearErrorText();
+    const Variant v = calc.Calculate(c.expr);
+    if (!calc.ErrorText().empty()) return testing::AssertionFailure() << c.expr << ": " << AnsiToUtf8Text(calc.ErrorText());
+    if (v.Type() != VarType::String && c.expected.Type() == VarType::String)
+        return testing::AssertionFailure() << c.expr << " gave a non-text " << v.ToString();
+    if (!(v == c.expected))
+        return testing::AssertionFailure() << c.expr << " gave <" << v.ToString() << ">, expected <"
+                                           << c.expected.ToString() << ">";
+    return testing::AssertionSuccess();
+}
+
+void ExpectAll(TCalc& calc, const std::vector<Case>& cases) {
+    for (const Case& c : cases) EXPECT_TRUE(Yields(calc, c));
+}
+
+TEST(TCalcTest, WildcardEqualityMatchesPrefixSuffixAndInfix) {
+    struct W {
+        const char* value;
+        const char* pattern;
+        bool match;
+    };
+    const W cases[] = {
+        {"ABC", "AB%", true},   {"AB", "AB%", true},    {"XAB", "AB%", false},  {"XAB", "%AB", true},
+        {"ABAB", "%AB", true},  {"ABX", "%AB", false},  {"ABC", "%B%", true},   {"AC", "%B%", false},
+        {"A%C", "A%C", true},   {"ABC", "A%C", false},  {"anything", "%", true}, {"", "%%", true},
+        {"xBy", "a%B%z", true}, {"abc", "ABC", false},  {"abc", "abc", true},
+    };
+    TCalc calc;
+    for (const W& w : cases) {
+        calc.ClearVariables();
+        calc.AddVariable("NAME", Variant(w.value));
+        EXPECT_EQ(calc.Evaluate(std::string("NAME = '") + w.pattern + "'"), w.match) << w.value << " = " << w.pattern;
+        // "<>" is plain inequality, not the negated wildcard.
+        EXPECT_EQ(calc.Evaluate(std::string("NAME <> '") + w.pattern + "'"), std::string(w.value) != w.pattern);
+    }
+    EXPECT_EQ(calc.ErrorText(), "");
+}
+
+TEST(TCalcTest, LiteralsOperatorsAndPrecedence) {
+    TCalc calc;
+    ExpectAll(calc, {
+        {"'it''s'", Variant("it's")}, {"length('it''s')", Variant(4)}, {"''''", Variant("'")},
+        {"2 ^ 3", Variant(8)},        {"2 ^ 0", Variant(1)},           {"2 ^ -1", Variant(2)},
+        {"2 ^ 3 ^ 2", Variant(512)},  {"2 ^ 2.5", Variant(8)},         {"7 % 3", Variant(1)},
+        {"-7 % 3", Variant(-1)},      {"7.5 % 2", Variant(1.5)},       {"1 + 2 * 3", Variant(7)},
+        {"-2 ^ 2", Variant(4)},       {"(1 + 2) * 3", Variant(9)},     {"10 / 4", Variant(2.5)},
+        {"1.25 * 1.25", Variant(Currency::FromScaled(15625))},         {"+5 - -3", Variant(8)},
+        {"'ab' + 'cd'", Variant("abcd")}, {"'1' + 2", Variant(3)},     {"5 - '2'", Variant(3)},
+        {"9 - 4 - 3", Variant(2)},    {"\t 3\t", Variant(3)},
+    });
+}
+
+TEST(TCalcTest, ComparisonsAndLogicCountOnlyOneAsTrue) {
+    TCalc calc;
+    ExpectAll(calc, {
+        {"not 0", Variant(1)},  {"not 5", Variant(0)},       {"1 and 2", Variant(0)},   {"1 and 1", Variant(1)},
+        {"0 or 1", Variant(1)}, {"2 or 3", Variant(0)},      {"1 < 2", Variant(1)},     {"2 <= 2", Variant(1)},
+        {"3 >= 4", Variant(0)}, {"1 <> 1", Variant(0)},      {"3 > 2 > 0", Variant(1)}, {"'10' > 9", Variant(1)},
+        {"not 1 = 2", Variant(1)}, {"1 = 1 AND 2 = 2 Or 0", Variant(1)}, {"'5' = 5", Variant(1)},
+    });
+}
+
+TEST(TCalcTest, FunctionsOnTextAndNumbers) {
+    TCalc calc;
+    calc.AddVariable("Born", Variant::FromDate(EncodeDate(2024, 1, 31)));
+    ExpectAll(calc, {
+        {"rpad('ab', 5, 'xy')", Variant("abxyx")}, {"lpad('ab', 5, 'xy')", Variant("yxyab")},
+        {"rpad('abcdef', 3)", Variant("abc")},     {"lpad('abcdef', 3)", Variant("def")},
+        {"rpad('ab', 4)", Variant("ab  ")},        {"lpad('ab', 4)", Variant("  ab")},
+        {"rpad('ab', 4, '')", Variant("ab")},      {"rpad('ab', 0)", Variant("")}, {"lpad('ab', -2)", Variant("")},
+        {"substr('abcdef', -3, 2)", Variant("de")}, {"substr('abcdef', 2, 3)", Variant("bcd")},
+        {"substr('abcdef', 5, 10)", Variant("ef")}, {"substr('abc', 9, 1)", Variant("")},
+        {"instr('abcabc', 'ca')", Variant(3)},     {"instr('abc', 'x')", Variant(0)},
+        {"length(12.5)", Variant(4)},              {"upper('abc')", Variant("ABC")},
+        {"trim('  a b  ')", Variant("a b")},       {"ltrim('  a ')", Variant("a ")}, {"rtrim('  a ')", Variant("  a")},
+        {"trim('\ta\t')", Variant("\ta\t")},       {"round(2.5)", Variant(3)},  {"round(2.49)", Variant(2)},
+        {"round(-2.5)", Variant(-3)},              {"round(-3)", Variant(-3)},  {"round(10 / 4)", Variant(3)},
+        {"numtostr(12.50)", Variant("12.5")},      {"numtostr(round(7))", Variant("7")}, {"numtostr('')", Variant("")},
+        {"strtonum('1.25') * 4", Variant(5)},      {"nvl('', 'x')", Variant("x")}, {"nvl('a', 'x')", Variant("a")},
+        {"datetostr(born)", Variant("31.01.2024")},
+        {"datetostr(strtodate('01.02.2024'))", Variant("01.02.2024")},
+        {"datetimetostr(strtodatetime('01.02.2024 10:30:00'))", Variant("01.02.2024 10:30:00")},
+        {"strtodate('01.02.2024') - Born", Variant(1)},
+    });
+    calc.ClearVariables();
+    calc.AddVariable("s", Variant(Ansi("ёлка")));
+    EXPECT_TRUE(Yields(calc, {"upper(s)", Variant(Ansi("ЁЛКА"))}));
+}
+
+TEST(TCalcTest, FieldsAreFoundWithoutLetterCaseAndIsNullSeesEmptyValues) {
+    TCalc calc;
+    calc.AddVariable("NAME", Variant(""));
+    calc.AddVariable("SUM", Variant::Null());
+    calc.AddVariable("BORN", Variant::FromDate(0));
+    calc.AddVariable("AGE", Variant(Currency::FromScaled(420000)));
+    ExpectAll(calc, {
+        {"isnull(name)", Variant(1)}, {"isnull(Sum)", Variant(1)}, {"isnull(BORN)", Variant(1)},
+        {"isnull(age)", Variant(0)},  {"age / 2", Variant(21)},    {"nvl(sum, 'none')", Variant("none")},
+        {"name + 'x'", Variant("x")}, {"sum = 1", Variant(0)},
+    });
+}
+
+TEST(TCalcTest, VerdictIsAPositiveValue) {
+    TCalc calc;
+    EXPECT_TRUE(calc.Evaluate("3"));
+    EXPECT_TRUE(calc.Evaluate("0.5"));
+    EXPECT_TRUE(calc.Evaluate("'2'"));
+    EXPECT_FALSE(calc.Evaluate("0"));
+    EXPECT_FALSE(calc.Evaluate("-4"));
+    EXPECT_FALSE(calc.Evaluate("1 - 1"));
+    EXPECT_EQ(calc.ErrorText(), "");
+    EXPECT_FALSE(calc.Evaluate("'abc'"));
+    EXPECT_EQ(calc.ErrorText(), OneError("Неверное арифметическое выражение", 0));
+}
+
+TEST(TCalcTest, ErrorsNameTheMessageAndTheRecord) {
+    struct E {
+        const char* expr;
+        const char* message;
+    };
+    const E cases[] = {
+        {"upper NAME", "Должна быть скобка ("},
+        {"FOO = 1", "Поле <FOO> отсутствует"},
+        {"(1 + 2", "Непарные круглые скобки <>"},
+        {"(1 + 2 'x'", "Непарные круглые скобки <x>"},
+        {"1 + 2)", "Непарные круглые скобки <)>"},
+        {"NAME = 'abc", "Синтаксическая ошибка"},
+        {"'", "Синтаксическая ошибка"},
+        {"1 2", "Синтаксическая ошибка"},
+        {"1 +", "Синтаксическая ошибка"},
+        {"concat('a', 'b')", "Синтаксическая ошибка"},
+        {"not not 1", "Синтаксическая ошибка"},
+        {"_x", "Синтаксическая ошибка"},
+        {"upper('a'", "Должна быть скобка )"},
+        {"substr('abc' 1, 2)", "Должна быть поле, строка или выражение"},
+        {"isnull('a')", "Должна быть поле, строка или выражение"},
+        {"isnull(BAR)", "Поле <BAR> отсутствует"},
+        {"1 / 0", "Неверное арифметическое выражение"},
+        {"5 % 0", "Неверное арифметическое выражение"},
+        {"1 - 'x'", "Неверное арифметическое выражение"},
+        {"12abc", "Неверное арифметическое выражение"},
+        {"'b' > 'a'", "Неверное арифметическое выражение"},
+        {"strtodate('31.02.2024')", "Неверное арифметическое выражение"},
+        {"NULLS - 1", "Неверное арифметическое выражение"},
+        {"datetostr(1)", "Неверный формат даты/времени"},
+        {"datetostr('01.01.2024')", "Неверный формат даты/времени"},
+    };
+    TCalc calc;
+    calc.AddVariable("NAME", Variant("abc"));
+    calc.AddVariable("NULLS", Variant::Null());
+    calc.SetRecordNumber(5);
+    for (const E& e : cases) {
+        calc.ClearErrorText();
+        EXPECT_FALSE(calc.Evaluate(e.expr));
+        EXPECT_EQ(AnsiToUtf8Text(calc.ErrorText()), AnsiToUtf8Text(OneError(e.message, 5))) << e.expr;
+    }
+
+    // A second failure adds its line under the same heading; the caller clears.
+    calc.ClearErrorText();
+    calc.SetRecordNumber(1);
+    calc.Evaluate("FOO");
+    calc.SetRecordNumber(2);
+    calc.Evaluate("1 / 0");
+    EXPECT_EQ(calc.ErrorText(), OneError("Поле <FOO> отсутствует", 1) +
+                                    Ansi("Неверное арифметическое выражение (строка 2)\r\n"));
+    // A token holding "%s" is substituted once, as written.
+    calc.ClearErrorText();
+    calc.Evaluate("(1 '%s%d'");
+    EXPECT_EQ(calc.ErrorText(), OneError("Непарные круглые скобки <%s%d>", 2));
+}
+
+TEST(TCalcTest, HostileInputEndsInAnErrorNotACrashOrAHang) {
+    TCalc calc;
+    calc.AddVariable("D", Variant::FromDate(EncodeDate(2024, 1, 1)));
+    const std::string arith = OneError("Неверное арифметическое выражение", 0);
+    const char* arithmetic[] = {
+        "rpad('x', 2000000000)", "lpad('x', 99999999, 'ab')", "2 ^ 1000000000000", "1000000 * 1000000 * 1000000",
+        "922337203685477 + 1", "-922337203685477 - 2", "round(1e300)", "D + 1e300", "length(D + 9000000)",
+        "numtostr(substr('a', 1e20, 1))",
+    };
+    for (const char* e : arithmetic) {
+        calc.ClearErrorText();
+        calc.Calculate(e);
+        EXPECT_EQ(calc.ErrorText(), arith) << e;
+    }
+    EXPECT_TRUE(Yields(calc, {"0.5 ^ 1000000000000", Variant(0)}));
+    EXPECT_TRUE(Yields(calc, {"length(rpad('', 1048576, 'ab'))", Variant(1048576)}));
+
+    // Nesting within the limit works; beyond it is refused with a message.
+    EXPECT_TRUE(Yields(calc, {(std::string(90, '(') + "1" + std::string(90, ')')).c_str(), Variant(1)}));
+    const std::string deep = OneError("Слишком глубокая вложенность выражения", 0);
+    std::string chain = "1";
+    for (int i = 0; i < 50000; ++i) chain += "^1";
+    for (const std::string& e : {std::string(100000, '(') + "1", std::string(100000, '(') + "1" + std::string(100000, ')'),
+                                 std::string(30000, '(') + "upper(" + std::string(30000, '('), chain}) {
+        calc.ClearErrorText();
+        EXPECT_FALSE(calc.Evaluate(e));
+        EXPECT_EQ(calc.ErrorText(), deep);
+    }
+    // NUL, line breaks and bytes above 127 are no tokens of the language.
+    for (const std::string& e : {std::string("1\0", 2), std::string("1\r\n"), std::string("\xff")}) {
+        calc.ClearErrorText();
+        EXPECT_FALSE(calc.Evaluate(e));
+        EXPECT_EQ(calc.ErrorText(), OneError("Синтаксическая ошибка", 0));
+    }
+}
+
+}  // namespace
