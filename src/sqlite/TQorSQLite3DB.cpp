@@ -165,7 +165,9 @@ void TQorSQLite3DB::RaiseStatementError(sqlite3_stmt* stmt) {
 
 int TQorSQLite3DB::PrepareStatement(const char*& sql, sqlite3_stmt*& stmt) {
     RequireConnection();
-    WriteTrace(sql, false);
+    // Measuring the rest of a long script for every statement would make
+    // running it quadratic: only a live trace needs the text.
+    if (trace_) WriteTrace(sql, false);
     return api_.prepare(db_, sql, -1, &stmt, &sql);
 }
 
