@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "editor/TMemoModel.h"
+#include "editor/TSelectionRange.h"
+
+namespace {
+void Type(TMemoModel& m, std::string_view s) {
+    for (char c : s) m.Selection().SetText(std::string(1, c));
+}
+void DeleteKey(TMemoModel& m) {
+    TSelectionRange& sel = m.Selection();
+    sel.SetREnd(sel.RStart());
+    sel.SetText("");
+}
+void Backspace(TMemoModel& m) {
+    TSelectionRange& sel = m.Selection();
+    sel.SetRStart(sel.RStart() - 1);
+    sel.SetText("");
+}
+}  // namespace
+
+TEST(History, TypingDeleteAndBackspaceMergeIntoOneRecord) {
+    TMemoModel m;
+    m.SetText("hello world");
+    const size_t base = m.UndoList().size();
+    m.Selection().CollapseTo(6);
+    Type(m, "abc");
+    EXPECT_EQ(m.Text(), "helloabc world");
+    EXPECT_EQ(m.UndoList().size(), base + 1);
+    m.Undo();
+    EXPECT_EQ(m.Text(), "hello world");
+
+    m.Selection().CollapseTo(1);
+    for (int i = 0; i < 3; ++i) DeleteKey(m);
+    EXPECT_EQ(m.Text(), "lo world");
+    EXPECT_EQ(m.UndoList().size(), base + 1);
+    EXPECT_EQ(m.UndoList().back().Text, "hel");
+
+    m.Selection().CollapseTo(9);
+    for (int i = 0; i < 3; ++i) Backspace(m);
+    EXPECT_EQ(m.Text(), "lo wo");
+    EXPECT_EQ(m.UndoList().size(), base + 2);
+    EXPECT_EQ(m.UndoList().back().Text, "rld");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "lo world");
+    EXPECT_EQ(m.GetSelText(), "rld");  // the restored text is selected
+    m.Undo();
+    EXPECT_EQ(m.Text(), "hello world");
+}
+
+TEST(History, UndoRedoRoundTripAndNewEditsDropRedo) {
+    TMemoModel m;
+    m.SetText("one\r\ntwo");
+    m.Selection().SetRStart(2);
+    m.Selection().SetREnd(6);
+    m.Selection().SetText("X\nY");
+    const std::string after(m.Text());
+    EXPECT_EQ(after, "oX\r\nYwo");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "one\r\ntwo");
+    EXPECT_TRUE(m.CanUndo(true));
+    m.Redo();
+    EXPECT_EQ(m.Text(), after);
+    m.Undo();
+    m.Selection().CollapseTo(1);
+    Type(m, "z");
+    EXPECT_FALSE(m.CanUndo(true));
+    m.Redo();  // nothing to redo: nothing happens
+    EXPECT_EQ(m.Text(), "zone\r\ntwo");
+    while (m.CanUndo()) m.Undo();
+    EXPECT_EQ(m.Text(), "");
+}
+
+TEST(History, IndentLinesIsOneGroup) {
+    TMemoModel m;
+    m.SetText("a\r\n\tb\r\nc");
+    const size_t base = m.UndoList().size();
+    int changes = 0;
+    m.OnChange = [&] { ++changes; };
+    m.Selection().SetRStart(1);
+    m.Selection().SetREnd(m.TextLength());
+    m.IndentLines(2);
+    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    EXPECT_EQ(changes, 1);  // the lines change inside one notification
+    EXPECT_EQ(m.Selection().RStart(), 1);  // the selection takes in the new tabs
+    m.IndentLines(-2);
+    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    m.Selection().CollapseTo(5);
+    m.IndentLines(-5);  // only the tabs there are go; spaces would stay
+    EXPECT_EQ(m.Text(), "a\r\nb\r\nc");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    m.Undo();
+    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    EXPECT_EQ(m.UndoList().size(), base);
+    m.Redo();
+    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    EXPECT_EQ(m.Selection().RLength(), 0);  // a group leaves a caret
+}
