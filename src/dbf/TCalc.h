@@ -20,9 +20,10 @@ public:
     // chained '^' one) is refused with its own message instead of exhausting
     // the stack.
     static constexpr int MaxDepth = 200;
-    // No text the expression builds may grow longer than this; a longer one
-    // is an arithmetic error, so a filter cannot exhaust memory.
-    static constexpr std::size_t MaxTextLength = 1 << 20;
+    // No text the expression builds may grow longer than this (far beyond a
+    // character field's 255 bytes); a longer one is an arithmetic error, so
+    // a short filter cannot claim memory by the hundred megabytes.
+    static constexpr std::size_t MaxTextLength = 65536;
 
     // True when the expression's value is greater than 0. Errors are not
     // thrown: they are appended to ErrorText() and the result is false.

@@ -209,7 +209,12 @@ TEST(TCalcTest, HostileInputEndsInAnErrorNotACrashOrAHang) {
         EXPECT_EQ(calc.ErrorText(), arith) << e;
     }
     EXPECT_TRUE(Yields(calc, {"0.5 ^ 1000000000000", Variant(0)}));
-    EXPECT_TRUE(Yields(calc, {"length(rpad('', 1048576, 'ab'))", Variant(1048576)}));
+    const std::string longest = std::to_string(TCalc::MaxTextLength);
+    EXPECT_TRUE(Yields(calc, {("length(rpad('', " + longest + ", 'ab'))").c_str(),
+                              Variant(static_cast<int32_t>(TCalc::MaxTextLength))}));
+    calc.ClearErrorText();
+    calc.Calculate(("rpad('', " + longest + ", 'ab') + 'c'").c_str());
+    EXPECT_EQ(calc.ErrorText(), arith);
 
     // Nesting within the limit works; beyond it is refused with a message.
     EXPECT_TRUE(Yields(calc, {(std::string(90, '(') + "1" + std::string(90, ')')).c_str(), Variant(1)}));
