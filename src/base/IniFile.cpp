@@ -94,8 +94,13 @@ Line Classify(std::string_view text) {
     return l;
 }
 
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A UTF-8 mark at the start is no part of the first line (and is kept when
+// the file is written back).
 std::vector<Line> SplitLines(std::string_view bytes) {
     std::vector<Line> lines;
+    if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t end = bytes.find('\n', pos);
@@ -104,9 +109,6 @@ std::vector<Line> SplitLines(std::string_view bytes) {
         if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
         lines.push_back(Classify(text));
         pos = end + 1;
-    }
-    if (!lines.empty() && lines.front().text.substr(0, 3) == "\xEF\xBB\xBF") {
-        lines.front() = Classify(lines.front().text.substr(3));  // a UTF-8 mark is no part of the name
     }
     return lines;
 }
@@ -181,6 +183,7 @@ bool IniWriteString(const std::string& file, std::string_view section, std::stri
 
     std::string out;
     out.reserve(bytes.size() + entry.size() + sec.size() + 8);
+    if (bytes.compare(0, kBom.size(), kBom) == 0) out.append(kBom);
     auto put = [&](std::string_view text) {
         out.append(text);
         out.append(nl);

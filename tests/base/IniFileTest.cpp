@@ -60,6 +60,14 @@ TEST(IniFile, ReadsWithTheProfileRules) {
     // without a line break is read.
     Put(lng, "\xEF\xBB\xBF[Msg]\nA=1");
     EXPECT_EQ(IniReadString(lng, "Msg", "A", "def"), "1");
+    EXPECT_TRUE(IniWriteString(lng, "Msg", "B", "2"));
+    EXPECT_EQ(Get(lng), "\xEF\xBB\xBF[Msg]\nA=1\nB=2\n");  // the mark stays
+    // Only one mark is skipped: a second one belongs to the line (found by fuzzing).
+    Put(lng, "\xEF\xBB\xBF\xEF\xBB\xBF[Msg]\r\nConnect =c\r\n");
+    EXPECT_EQ(IniReadString(lng, "Msg", "Connect", "def"), "def");
+    EXPECT_TRUE(IniWriteString(lng, "Msg", "Connect", "new"));
+    EXPECT_EQ(IniReadString(lng, "Msg", "Connect", "def"), "new");
+    EXPECT_EQ(Get(lng).substr(0, 6), "\xEF\xBB\xBF\xEF\xBB\xBF");
 }
 
 TEST(IniFile, WritesInPlaceAndAppends) {
