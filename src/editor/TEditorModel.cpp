@@ -248,6 +248,11 @@ void TEditorModel::ColorRange(TCustomRange& r) {
     }
     coloring_->HoldUpdates();
     anchor_ = FindSyntaxRange(r.RStart() - 1);
+    // The token at the edit may now belong with the one before it (a keyword
+    // cut short joins the plain text before it, a broken "/*" joins the
+    // symbols before it): start the scan one token earlier, so that the chain
+    // comes out as a full pass would make it.
+    if (anchor_ && anchor_->prev_) anchor_ = anchor_->prev_;
     int rStart = r.RStart();
     const int rEnd = r.REnd();
     if (anchor_ && rStart > anchor_->RStart()) rStart = anchor_->RStart();
