@@ -597,13 +597,15 @@ Variant TCalc::Call(Func f) {
         }
         case fnInstr: {
             const Variant s = Argument(false);
-            v = IntVariant(Pos(Text(Argument(true)), Text(s)));
+            const Variant t = Argument(true);
+            v = IntVariant(Pos(Text(t), Text(s)));
             break;
         }
         case fnSubstr: {
             const Variant s = Argument(false);
             const Variant start = Argument(false);
-            v = Variant(Substr(Text(s), IntArg(start), IntArg(Argument(true))));
+            const Variant count = Argument(true);
+            v = Variant(Substr(Text(s), IntArg(start), IntArg(count)));
             break;
         }
         case fnRpad:
