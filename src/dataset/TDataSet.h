@@ -70,6 +70,35 @@ public:
 //
 // A descendant's destructor must call Close(): the base destructor cannot
 // reach the descendant's overrides any more.
+//
+// Writing a descendant:
+// - InternalOpen fills FieldDefs, calls CreateFields() when DefaultFields(),
+//   BindFields(true) and SetBookmarkSize(n). If it throws, InternalClose is
+//   still called, so that must cope with a half-opened cursor.
+// - Record buffers hold the record image, the bookmark and the bookmark flag;
+//   the framework never looks inside them.
+// - GetRecord moves the cursor first (gmNext from "before the first", gmPrior
+//   from "after the last"), fills the buffer, stores bookmark and flag
+//   (bfCurrent), calls GetCalcFields and, for gmNext/gmPrior, skips records
+//   FilterRecord rejects. A rejected record in gmCurrent answers grError:
+//   looking again cannot help.
+// - GetFieldData/SetFieldData work on ActiveRecordBuffer() (a nullptr record
+//   means no value) with the native values of TFieldType.h. GetFieldData
+//   with a nullptr buffer is the null test (TField::IsNull). SetFieldData
+//   with nullptr stores NULL. The framework checks state and read-only flags
+//   before SetFieldData and sends the change notice after it.
+// - dsOldValue: answer from the record as it was when InternalEdit ran.
+// - GetRecNo calls UpdateCursorPos() before reading the cursor. SetRecNo
+//   (public, virtual) checks its range, then CheckBrowseMode(),
+//   DoBeforeScroll(), moves the cursor, Resync(), DoAfterScroll().
+// - InternalPost stores a new record at the cursor, or at the end when the
+//   active record's flag is bfEOF (Append moved the cursor past the last
+//   record with InternalLast first), and leaves the cursor on it; Resync
+//   then reads it back with gmCurrent. InternalDelete leaves the cursor on
+//   the record that followed (or the new last one).
+// - Blob kinds live behind CreateBlobStream; a write stream hands its bytes
+//   back when destroyed. TBlobField::Clear writes an empty stream instead of
+//   calling SetFieldData(nullptr), so a slot keeps a valid stream.
 class TDataSet : public TComponent {
 public:
     explicit TDataSet(TComponent* owner = nullptr);

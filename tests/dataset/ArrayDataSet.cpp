@@ -289,6 +289,10 @@ void ArrayDataSet::InternalEdit() {
 }
 
 void ArrayDataSet::InternalPost() {
+    if (failPosts > 0) {
+        --failPosts;
+        throw EDatabaseError("database is locked");
+    }
     TRecordBuffer rec = ActiveRecordBuffer();
     std::vector<char> row(rec, rec + dataSize_);
     if (State() == dsInsert) {

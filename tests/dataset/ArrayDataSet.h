@@ -24,6 +24,8 @@ public:
     int RowCount() const { return static_cast<int>(rows_.size()); }
     int BuffersAllocated() const { return buffersAllocated_; }
     int GetRecordCalls() const { return getRecordCalls_; }
+    // The next this many posts fail as a busy database would.
+    int failPosts = 0;
 
     void SetRecNo(int value) override;
     bool BookmarkValid(const TBookmark& bookmark) override;

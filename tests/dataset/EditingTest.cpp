@@ -173,6 +173,38 @@ TEST(Editing, RequiredFieldsAndPostErrorsKeepTheRecordInEditState) {
     EXPECT_EQ(ds->RecordCount(), 6);
 }
 
+TEST(Editing, PostErrorHandlersRetryAbortOrFail) {
+    auto ds = People();
+    ds->Open();
+    int calls = 0;
+    TDataAction answer = daRetry;
+    ds->OnPostError = [&](TDataSet&, EDatabaseError& e, TDataAction& action) {
+        EXPECT_STREQ(e.what(), "database is locked");
+        ++calls;
+        action = answer;
+    };
+    ds->Edit();
+    ds->FieldByName("AGE")->SetAsInteger(41);
+    ds->failPosts = 2;
+    ds->Post();
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(ds->FieldByName("AGE")->AsInteger(), 41);
+
+    ds->Edit();
+    ds->FieldByName("AGE")->SetAsInteger(42);
+    ds->failPosts = 1;
+    answer = daAbort;
+    EXPECT_THROW(ds->Post(), EAbort);
+    EXPECT_EQ(ds->State(), dsEdit) << "the edit survives a failed post";
+    answer = daFail;
+    ds->failPosts = 1;
+    EXPECT_THROW(ds->Post(), EDatabaseError);
+    EXPECT_EQ(ds->FieldByName("AGE")->AsInteger(), 42);
+    ds->Post();
+    EXPECT_EQ(ds->FieldByName("AGE")->AsInteger(), 42);
+}
+
 TEST(Editing, InsertRecordAndAppendRecordFillFieldsByPosition) {
     auto ds = People();
     ds->Open();
