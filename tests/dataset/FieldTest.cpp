@@ -168,6 +168,20 @@ TEST(Fields, DisplayFormatsShapeDisplayTextOnly) {
     EXPECT_EQ(f->FieldName(), "F");
 }
 
+TEST(Fields, NativeDateValuesRoundTripOnBothSidesOf1899) {
+    EXPECT_EQ(DateTimeToNativeDate(0), 693594);
+    EXPECT_EQ(DateTimeToNativeDate(EncodeDate(1, 1, 1)), 1);
+    EXPECT_EQ(DateTimeToNativeTime(EncodeTime(0, 0, 1, 5)), 1005);
+    for (TDateTime dt : {0.0, 0.75, 45322.5, -1.25, -700.0}) {
+        SCOPED_TRACE(dt);
+        EXPECT_DOUBLE_EQ(NativeDateTimeToDateTime(DateTimeToNativeDateTime(dt)), dt);
+    }
+    // 1899-12-29 06:00 is day -1 plus a quarter, written -1.25.
+    EXPECT_DOUBLE_EQ(DateTimeToNativeDateTime(-1.25), 693593.0 * MSecsPerDay + 6 * 3600000.0);
+    EXPECT_DOUBLE_EQ(NativeDateToDateTime(DateTimeToNativeDate(EncodeDate(2024, 1, 31))),
+                     EncodeDate(2024, 1, 31));
+}
+
 TEST(Fields, FormatFloatFollowsTheClassicPictures) {
     EXPECT_EQ(FormatFloat("0.00", 3.14159), "3.14");
     EXPECT_EQ(FormatFloat("0.00", 0.125), "0.13") << "half away from zero";
