@@ -176,16 +176,21 @@ std::string CharToOem(std::string_view ansi) { return MapBytes(ansi, kAnsiToOem)
 std::string OemToChar(std::string_view oem) { return MapBytes(oem, kOemToAnsi); }
 
 std::string AnsiToUtf8Text(std::string_view ansi) {
-    std::string r;
-    r.reserve(ansi.size() + ansi.size() / 2);
+    // At most three bytes per character: write into room made once.
+    std::string r(ansi.size() * 3, '\0');
+    char* out = r.data();
     for (unsigned char c : ansi) {
         if (c < 0x80) {
-            r.push_back(static_cast<char>(c));
+            *out++ = static_cast<char>(c);
         } else {
             const Utf8Seq& q = kAnsiUtf8[c];
-            r.append(q.bytes, q.len);
+            out[0] = q.bytes[0];
+            out[1] = q.bytes[1];
+            out[2] = q.bytes[2];
+            out += q.len;
         }
     }
+    r.resize(static_cast<size_t>(out - r.data()));
     return r;
 }
 

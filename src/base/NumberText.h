@@ -6,6 +6,9 @@
 // 15 significant digits as the classic runtime prints them: 0.1 -> "0.1",
 // 1/3 -> "0.333333333333333", 1e20 -> "1E20", 1e-5 -> "1E-5"; the decimal
 // separator is the process one; NaN -> "NAN", infinities -> "INF", "-INF".
+// Fixed notation while the rounded value is at least 0.0001 and has at most
+// 15 integer digits (0.0001 -> "0.0001", 123456789012345 stays whole, 1e15
+// -> "1E15"); otherwise "d.dddE[-]x" without '+' or leading exponent zeros.
 std::string FloatToStr(double v);
 // Fixed notation with `decimals` decimals, no thousands separators.
 std::string FloatToStrF(double v, int decimals);

@@ -34,7 +34,10 @@ public:
     // EConvertError ("Could not convert variant of type (Null) into type ...")
     // except for ToString, which gives "". Strings are parsed with
     // StrToInt64/StrToFloat and "True"/"False" (any case) for booleans;
-    // doubles convert to integers by rounding half to even.
+    // doubles convert to integers by rounding half to even. As in the
+    // classic runtime a Boolean True converts to the number -1 (False to 0);
+    // a value that does not fit the target throws EConvertError ("Overflow
+    // while converting variant of type (Double) into type (Integer)").
     std::string ToString() const;   // FloatToStr, DateTimeToStr, "True"/"False"
     int32_t ToInt32() const;
     int64_t ToInt64() const;
@@ -48,7 +51,11 @@ public:
     // compare as numbers when the string converts, else as strings; strings
     // compare case-sensitively.
     friend bool operator==(const Variant& a, const Variant& b);
-    // Ordering for sorting: Empty < Null < everything else; then as above.
+    // Empty equals only Empty. A Boolean and a string compare as booleans
+    // when the string is "True"/"False", a date and a string as dates when
+    // the string reads as one.
+    // Ordering for sorting: Empty < Null < everything else; then as above
+    // (NaN sorts before every other number).
     static int Compare(const Variant& a, const Variant& b);
 
 private:
