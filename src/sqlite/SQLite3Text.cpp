@@ -3,6 +3,10 @@
 #include <array>
 #include <cstdint>
 
+#include <algorithm>
+#include <cstring>
+
+#include "base/FormatSettings.h"
 #include "base/NumberText.h"
 
 namespace {
@@ -114,4 +118,125 @@ int32_t SQLiteTextToInt(std::string_view text) {
     if (text.empty()) return kIntegerNullMarker;
     int32_t v = 0;
     return TryStrToInt(text, v) ? v : 0;
+}
+
+int64_t SQLiteTextToInt64(std::string_view text) {
+    if (text.empty()) return kLargeintNullMarker;
+    int64_t v = 0;
+    return TryStrToInt64(text, v) ? v : 0;
+}
+
+int16_t SQLiteTextToBoolean(std::string_view text) {
+    if (text.empty()) return kBooleanNullMarker;
+    if (text == "0") return 0;
+    const char c = static_cast<char>(text[0] & ~0x20);
+    return (c == 'F' || c == 'N') ? 0 : 1;
+}
+
+double FloatNullMarker() {
+    const uint64_t bits = ~uint64_t{0};
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+bool IsFloatNullMarker(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits == ~uint64_t{0};
+}
+
+double SQLiteTextToFloat(std::string_view text) {
+    if (text.empty()) return FloatNullMarker();
+    const char sep = FormatSettings().DecimalSeparator;
+    double v = 0;
+    if (sep != '.') {
+        std::string t(text);
+        if (const size_t p = t.find('.'); p != std::string::npos) t[p] = sep;
+        return TryStrToFloat(t, v) ? v : 0.0;
+    }
+    return TryStrToFloat(text, v) ? v : 0.0;
+}
+
+namespace {
+
+// Reads the first ten characters as a date with one format and separator,
+// the process settings restored afterwards.
+bool TryDateWith(std::string_view text, const char* format, char separator, TDateTime& out) {
+    TFormatSettings& fs = FormatSettings();
+    const std::string oldFormat = fs.ShortDateFormat;
+    const char oldSeparator = fs.DateSeparator;
+    if (format) {
+        fs.ShortDateFormat = format;
+        fs.DateSeparator = separator;
+    }
+    bool ok = false;
+    try {
+        ok = TryStrToDate(text.substr(0, 10), out);
+    } catch (...) {
+    }
+    fs.ShortDateFormat = oldFormat;
+    fs.DateSeparator = oldSeparator;
+    return ok;
+}
+
+bool TryFallbackDates(std::string_view text, TDateTime& out) {
+    return TryDateWith(text, nullptr, 0, out) || TryDateWith(text, "dd-mm-yyyy", '-', out) ||
+           TryDateWith(text, "yyyy-mm-dd", '-', out);
+}
+
+bool Digits(std::string_view s, size_t from, size_t count, int& out) {
+    if (from + count > s.size()) return false;
+    out = 0;
+    for (size_t i = from; i < from + count; ++i) {
+        if (s[i] < '0' || s[i] > '9') return false;
+        out = out * 10 + (s[i] - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+TDateTime SQLiteTextToDateTime(std::string_view text) {
+    if (text.empty()) return 0;
+    TDateTime dt = 0;
+    if (TryStrToDateTime(text, dt)) return dt;
+    if (TryFallbackDates(text, dt)) return dt;
+    if (TryFallbackDates("01-01-1900", dt)) return dt;
+    return 0;
+}
+
+TDateTime SQLiteFixedTextToDateTime(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text)
+        if (c != ' ') s.push_back(c);
+    if (s.size() < 10) return 0;
+    // The ISO form puts a 'T' where the blank was.
+    if (s.size() > 10 && s[10] == 'T') s.erase(10, 1);
+    int y = 0, m = 0, d = 0;
+    bool ok;
+    if (s[4] == '-' && s[7] == '-')
+        ok = Digits(s, 0, 4, y) && Digits(s, 5, 2, m) && Digits(s, 8, 2, d);
+    else if (s[2] == '.' && s[5] == '.')
+        ok = Digits(s, 0, 2, d) && Digits(s, 3, 2, m) && Digits(s, 6, 4, y);
+    else
+        ok = false;
+    TDateTime date = 0;
+    if (!ok || !TryEncodeDate(y, m, d, date)) return 0;
+    if (s.size() > 10) {
+        int h = 0, n = 0, sec = 0, ms = 0;
+        if (!Digits(s, 10, 2, h) || !Digits(s, 13, 2, n)) return 0;
+        if (s.size() > 16 && !Digits(s, 16, 2, sec)) return 0;
+        if (s.size() > 19) {
+            // Fewer than three digits of milliseconds are a fraction: ".5" is 500.
+            const size_t avail = std::min<size_t>(3, s.size() - 19);
+            if (!Digits(s, 19, avail, ms)) return 0;
+            for (size_t k = avail; k < 3; ++k) ms *= 10;
+        }
+        TDateTime time = 0;
+        if (!TryEncodeTime(h, n, sec, ms, time)) return 0;
+        date = date < 0 ? date - time : date + time;
+    }
+    return date;
 }

@@ -1,0 +1,340 @@
+#include <string>
+#include <vector>
+
+#include "TestDatabase.h"
+#include "base/Exception.h"
+#include "dataset/TDataSource.h"
+#include "dataset/TField.h"
+#include "sqlite/TQorSQLite3Query.h"
+
+namespace {
+
+class Queries : public MemoryDatabaseTest {
+protected:
+    void SetUp() override {
+        MemoryDatabaseTest::SetUp();
+        q = new TQorSQLite3Query(&owner);
+        q->SetConnection(&db);
+    }
+    void Run(const std::string& sql) {
+        q->Close();
+        q->SetSQLText(sql);
+        q->Open();
+    }
+    std::string Column(const std::string& field) {
+        std::string out;
+        for (q->First(); !q->Eof(); q->Next()) {
+            TField* f = q->FieldByName(field);
+            out += (f->IsNull() ? std::string("<null>") : f->AsString()) + ";";
+        }
+        return out;
+    }
+
+    TComponent owner;
+    TQorSQLite3Query* q = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Queries, FieldsAreNamedTypedAndSizedFromTheStatement) {
+    db.ExecSQL("create table t(id integer, s varchar(3), w nchar(2), f numeric(10,2), b boolean, "
+               "d date, tm time, dt datetime, m memo, rowid_alias text)");
+    db.ExecSQL("insert into t values(1, 'abcdef', 'xyzw', 2.5, 'no', '2024-05-17', '12:30:15', "
+               "'2024-05-17 08:09:10.250', 'memo text', 'r')");
+    Run("select 1, 1, id, s, w, f, b, d, tm, dt, m, rowid from t");
+    ASSERT_EQ(q->FieldCount(), 12);
+    EXPECT_EQ(q->Fields()[0]->FieldName(), "1");
+    EXPECT_EQ(q->Fields()[1]->FieldName(), "1_1");
+    EXPECT_EQ(q->FieldDefs()[0].DataType(), ftString);
+    EXPECT_TRUE(q->FieldDefs()[0].InternalCalcField());  // no declared type
+    EXPECT_EQ(q->FieldDefs()[2].DataType(), ftLargeint);
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "abc");
+    EXPECT_EQ(q->FieldByName("w")->AsString(), "xyzw");  // wide strings read as text
+    EXPECT_EQ(q->FieldDefs()[5].DataType(), ftFloat);
+    EXPECT_EQ(q->FieldDefs()[5].Precision(), 2);
+    EXPECT_DOUBLE_EQ(q->FieldByName("F")->AsFloat(), 2.5);
+    EXPECT_FALSE(q->FieldByName("B")->AsBoolean());
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd", q->FieldByName("D")->AsDateTime()), "2024-05-17");
+    EXPECT_EQ(FormatDateTime("hh:nn:ss", q->FieldByName("TM")->AsDateTime()), "12:30:15");
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", q->FieldByName("DT")->AsDateTime()),
+              "2024-05-17 08:09:10.250");
+    EXPECT_EQ(q->FieldByName("M")->AsString(), "memo text");
+    EXPECT_EQ(q->FieldDefs()[11].Name(), "ROWID");
+    EXPECT_TRUE(q->FieldDefs()[11].Attributes() & faReadonly);
+
+    q->Close();
+    q->SetTypeLess(true);
+    Run("select id, d, m, 5 from t");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(q->FieldDefs()[i].DataType(), ftString) << i;
+    EXPECT_EQ(q->FieldDefs()[0].Size(), 12);
+    EXPECT_EQ(q->FieldDefs()[1].Size(), 10);
+    EXPECT_EQ(q->FieldDefs()[2].Size(), 4);
+    EXPECT_EQ(q->FieldDefs()[3].Size(), 512);
+    EXPECT_EQ(q->FieldByName("M")->AsString(), "memo");
+}
+
+TEST_F(Queries, StoredValuesAndNullMarkers) {
+    db.ExecSQL("create table n(i integer, d date, tm time, dt datetime)");
+    db.ExecSQL("insert into n values(null, '1899-12-30', '00:00:00', '2024-01-02T03:04:05');"
+               "insert into n values('abc', '30.12.1899', '', '17.05.2024 10:11:12');"
+               "insert into n values(3000000000, '', '23:59:59', 'garbage');"
+               "insert into n values(0, '01.02.2003', null, '')");
+    Run("select * from n");
+    EXPECT_EQ(Column("I"), "<null>;0;3000000000;0;");
+    EXPECT_EQ(q->RecordCount(), 4);
+    q->Last();
+    EXPECT_FALSE(q->FieldByName("I")->IsNull());  // a stored 0 is a value
+    EXPECT_EQ(Column("D"), "<null>;<null>;<null>;01.02.2003;");
+    EXPECT_EQ(Column("TM"), "<null>;<null>;23:59:59;<null>;");
+    EXPECT_EQ(Column("DT"), "02.01.2024 03:04:05;17.05.2024 10:11:12;<null>;<null>;");
+
+    // The general reading for date-times when the fixed positions are off.
+    q->Close();
+    q->SetSQLiteDateFormat(false);
+    Run("select dt from n");
+    EXPECT_EQ(Column("DT"), "02.01.2024 03:04:05;17.05.2024 10:11:12;01.01.1900;<null>;");
+}
+
+TEST_F(Queries, StatementTextLimitsAndParameters) {
+    db.ExecSQL("create table t(a text)");
+    q->SetSQLText("select a from t where a = :v or a = :v or '?' = :w");
+    ASSERT_EQ(q->Params().Count(), 3);
+    q->Params()[0].SetAsString("a?'b");
+    q->Params()[1].SetAsString("");
+    q->Params()[2].SetAsInteger(5);
+    q->SetMaxResults(10);
+    q->SetStartResult(20);
+    q->Open();
+    EXPECT_EQ(q->StatementText(),
+              "select a from t where a = 'a?''b' or a = NULL or '?' = '5'\r\n limit 10 offset 20");
+    q->Close();
+    q->SetMaxResults(0);
+    q->SetStartResult(5);
+    q->Open();
+    EXPECT_NE(q->StatementText().find(" limit -1 offset 5"), std::string::npos);
+    EXPECT_EQ(q->MaxResults(), -1);
+
+    q->Close();
+    q->SetMaxResults(0);
+    q->SetStartResult(0);
+    q->SetSQLText("select :d as d, :t as t, :dt as dt, :x as x");
+    q->Params()[0].SetAsDate(EncodeDate(2024, 5, 17));
+    q->Params()[1].SetAsTime(EncodeTime(8, 9, 10, 0));
+    q->Params()[2].SetAsDateTime(EncodeDate(2024, 5, 17) + EncodeTime(8, 9, 10, 0));
+    q->Open();
+    EXPECT_EQ(q->StatementText(), "select '2024-05-17' as d, '08:09:10' as t, '2024-05-17 08:09:10' as dt, '' as x\r\n");
+
+    q->SetRawSQL(true);
+    q->SetSQLText("select ':not_a_param' as p");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("P")->AsString(), ":not_a_param");
+}
+
+TEST_F(Queries, FailuresRaiseTheirMessages) {
+    auto expectMessage = [&](const std::string& sql, const std::string& message) {
+        q->Close();
+        q->SetSQLText(sql);
+        try {
+            q->Open();
+            ADD_FAILURE() << sql << " opened";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(e.what(), message) << sql;
+        }
+        EXPECT_FALSE(q->Active());
+    };
+    expectMessage("  ", "no query specified");
+    expectMessage("-- only a comment", "no query specified");
+    expectMessage("select * from nowhere", "??? SQLite ERR-no such table: nowhere");
+    expectMessage("select abs(-9223372036854775807 - 1)", "??? SQLite ERR-integer overflow");
+    db.ExecSQL("create table v(a \"varchar(max)\")");
+    expectMessage("select a from v", "'max' is not a valid integer value");
+
+    TQorSQLite3Query lone;
+    lone.SetSQLText("select 1");
+    try {
+        lone.Open();
+        FAIL();
+    } catch (const SLError& e) {
+        EXPECT_STREQ(e.what(), "no database connection");
+    }
+}
+
+TEST_F(Queries, FetchReportsEveryStepAndCanBeInterrupted) {
+    db.ExecSQL("create table t(a); insert into t values(1),(2),(3)");
+    int calls = 0;
+    db.OnFetchRows = [&](TDataSet* ds, int32_t rows) {
+        EXPECT_EQ(ds, q);
+        EXPECT_EQ(rows, 0);
+        ++calls;
+    };
+    Run("select a from t");
+    EXPECT_EQ(calls, 4);
+
+    db.OnFetchRows = [&](TDataSet*, int32_t) {
+        if (++calls > 100) db.Interrupt();
+    };
+    q->Close();
+    q->SetSQLText("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c");
+    try {
+        q->Open();
+        FAIL() << "an endless statement ended";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "??? SQLite ERR-interrupted");
+    }
+    db.OnFetchRows = nullptr;
+    Run("select count(*) as n from t");
+    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 3);
+}
+
+TEST_F(Queries, UnidirectionalQueriesStreamRowsForwardOnly) {
+    db.ExecSQL("create table t(a integer, b blob)");
+    for (int i = 1; i <= 5; ++i) db.ExecSQL("insert into t values(" + std::to_string(i) + ", x'0102')");
+    q->SetUniDirectional(true);
+    Run("select a, b from t order by a");
+    EXPECT_EQ(q->Result()->Count(), 0);
+    std::string seen;
+    for (; !q->Eof(); q->Next()) {
+        seen += q->FieldByName("A")->AsString();
+        EXPECT_EQ(q->FieldByName("B")->AsString(), std::string("\x01\x02", 2));
+    }
+    EXPECT_EQ(seen, "12345");
+    try {
+        q->Prior();
+        FAIL();
+    } catch (const SLError& e) {
+        EXPECT_STREQ(e.what(), "operation PRIOR not allowed on unidirectional dataset");
+    }
+    q->First();  // does not run the statement again
+    EXPECT_TRUE(q->Eof());
+}
+
+TEST_F(Queries, NavigationBookmarksAndSearching) {
+    db.ExecSQL("create table p(id integer, name text); insert into p values(1, 'Adams'), (2, 'Smithson'),"
+               "(3, 'Jones'), (4, 'Smith')");
+    Run("select id, name from p order by id");
+    EXPECT_EQ(q->RecNo(), 1);
+    q->SetRecNo(3);
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "Jones");
+    const TBookmark third = q->GetBookmark();
+    q->SetRecNo(6);  // beyond count + 1: nothing happens
+    EXPECT_EQ(q->RecNo(), 3);
+    q->First();
+    const TBookmark first = q->GetBookmark();
+    EXPECT_EQ(q->CompareBookmarks(first, third), -1);
+    EXPECT_EQ(q->CompareBookmarks(third, first), 1);
+    EXPECT_EQ(q->CompareBookmarks(TBookmark(), first), -1);
+    EXPECT_EQ(q->CompareBookmarks(TBookmark(), TBookmark()), 0);
+    q->GotoBookmark(third);
+    EXPECT_EQ(q->RecNo(), 3);
+    EXPECT_TRUE(q->BookmarkValid(third));
+    TBookmark bogus(4, '\x7f');
+    EXPECT_FALSE(q->BookmarkValid(bogus));
+    EXPECT_THROW(q->GotoBookmark(bogus), EDatabaseError);
+
+    EXPECT_TRUE(q->Locate("NAME", Variant("smith"), loPartialKey | loCaseInsensitive));
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "Smithson");
+    q->First();
+    EXPECT_TRUE(q->Locate("name", Variant("smith"), loCaseInsensitive));
+    EXPECT_EQ(q->FieldByName("ID")->AsInteger(), 4);
+    EXPECT_FALSE(q->Locate("name", Variant("smit"), loCaseInsensitive));
+    EXPECT_EQ(q->Lookup("id", Variant(3), "name").ToString(), "Jones");
+    EXPECT_EQ(q->FieldByName("ID")->AsInteger(), 4);  // Lookup does not move
+
+    // A filter that rejects every row ends at the end.
+    q->OnFilterRecord = [](TDataSet&, bool& accept) { accept = false; };
+    q->SetFiltered(true);
+    q->First();
+    EXPECT_TRUE(q->Eof());
+}
+
+TEST_F(Queries, BlobsAreReadAndWrittenBackThroughStreams) {
+    db.ExecSQL("create table b(id integer, data blob, note memo)");
+    db.ExecSQL("insert into b values(1, x'00FF10', 'first')");
+    Run("select * from b");
+    TField* data = q->FieldByName("DATA");
+    EXPECT_EQ(data->AsString(), std::string("\x00\xFF\x10", 3));
+    q->Edit();
+    {
+        auto s = q->CreateBlobStream(data, bmWrite);
+        s->WriteString("new bytes");
+    }
+    EXPECT_EQ(data->AsString(), "new bytes");
+    TField* note = q->FieldByName("NOTE");
+    note->Clear();
+    EXPECT_TRUE(note->IsNull());
+    note->SetAsString("again");
+    EXPECT_EQ(note->AsString(), "again");
+    q->Cancel();
+}
+
+TEST_F(Queries, DetailQueriesFollowTheirMaster) {
+    db.ExecSQL("create table m(id integer, name text); insert into m values(1, 'a'), (2, 'b');"
+               "create table d(mid integer, v text); insert into d values(1, 'x'), (1, 'y'), (2, 'z')");
+    Run("select * from m order by id");
+    auto* source = new TDataSource(&owner);
+    source->SetDataSet(q);
+    auto* detail = new TQorSQLite3Query(&owner);
+    detail->SetConnection(&db);
+    detail->SetMasterSource(source);
+    detail->SetMasterFields(" MID = ID ");
+    detail->SetSQLText("select mid, v from d order by v");
+    detail->Open();
+    EXPECT_EQ(detail->RecordCount(), 3);
+    q->First();
+    q->RecNo();  // the master's position refreshes its details
+    EXPECT_EQ(detail->Filter(), "MID ='1'");
+    EXPECT_EQ(detail->RecordCount(), 2);
+    q->Next();
+    q->RecNo();
+    EXPECT_EQ(detail->RecordCount(), 1);
+    EXPECT_EQ(detail->FieldByName("V")->AsString(), "z");
+
+    auto* own = new TDataSource(&owner);
+    own->SetDataSet(detail);
+    try {
+        detail->SetMasterSource(own);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "circular references are not allowed");
+    }
+    detail->SetMasterFields("MID");
+    try {
+        q->RecNo();
+        FAIL();
+    } catch (const SLError& e) {
+        EXPECT_STREQ(e.what(), "Syntax error: Masterfields not build of a=b;... pairs");
+    }
+    auto* empty = new TDataSource(&owner);
+    detail->SetMasterSource(empty);
+    try {
+        detail->Open();
+        FAIL();
+    } catch (const SLError& e) {
+        EXPECT_STREQ(e.what(), "master dataset undefined");
+    }
+}
+
+TEST(QueryOwner, DisconnectClosesTheQueriesOfTheConnectionsOwner) {
+    TComponent owner;
+    auto* session = new TQorSQLite3DB(&owner);
+    auto* other = new TQorSQLite3DB(&owner);
+    session->SetDatabase(":memory:");
+    other->SetDatabase(":memory:");
+    auto* query = new TQorSQLite3Query(&owner);
+    auto* grid = new TQorSQLite3Query(&owner);
+    query->SetConnection(session);
+    grid->SetConnection(other);
+    query->SetSQLText("select 1");
+    grid->SetSQLText("select 2");
+    query->Open();
+    grid->Open();
+    session->Close();
+    EXPECT_FALSE(query->Active());
+    EXPECT_FALSE(grid->Active());
+    EXPECT_TRUE(other->Connected());
+    // A destroyed connection leaves its queries without one, not dangling.
+    grid->Open();
+    delete other;
+    EXPECT_FALSE(grid->Active());
+    EXPECT_EQ(grid->Connection(), nullptr);
+}
