@@ -1,69 +1,135 @@
 #include "sqlite/TQorFResult.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "dataset/TStream.h"
 
-TQorFResult::TQorFResult(int rowSize, std::vector<int> blobSlots)
-    : rowSize_(std::max(rowSize, 1)), blobSlots_(std::move(blobSlots)) {
-    chunkRows_ = std::max<size_t>(1, (size_t{1} << 20) / static_cast<size_t>(rowSize_));
+namespace {
+constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kFirstChunk = size_t{64} << 10;
+constexpr size_t kLargestChunk = size_t{64} << 20;
+}  // namespace
+
+void TQorFResult::FreeChunk::operator()(char* p) const { std::free(p); }
+
+TQorFResult::TQorFResult(int recordSize, std::vector<SlotInfo> slots)
+    : recordSize_(std::max(recordSize, 0)), slots_(std::move(slots)) {
+    hasBlobs_ = std::any_of(slots_.begin(), slots_.end(), [](const SlotInfo& s) { return s.blob; });
 }
 
 TQorFResult::~TQorFResult() {
-    for (char* row : rows_) FreeBlobs(row);
+    if (hasBlobs_)
+        for (char* row : rows_) FreeBlobs(row);
 }
 
-void TQorFResult::FreeBlobs(char* row) {
-    for (int off : blobSlots_) {
-        TMemoryStream* s = nullptr;
-        std::memcpy(&s, row + off, sizeof s);
-        delete s;
-        std::memset(row + off, 0, sizeof s);
-    }
-}
-
-char* TQorFResult::NewRow(const char* buffer) {
-    char* row;
-    if (!freeRows_.empty()) {
-        row = freeRows_.back();
-        freeRows_.pop_back();
-    } else {
-        if (chunks_.empty() || chunkUsed_ == chunkRows_) {
-            chunks_.push_back(std::make_unique<char[]>(chunkRows_ * static_cast<size_t>(rowSize_)));
-            chunkUsed_ = 0;
+// Packed form: each slot in order; a text slot as a 32-bit length and its
+// bytes, any other slot as its bytes.
+char* TQorFResult::Pack(const char* record) {
+    size_t need = 0;
+    for (const SlotInfo& s : slots_)
+        need += s.text ? 4 + strnlen(record + s.offset, static_cast<size_t>(s.size) - 1)
+                       : static_cast<size_t>(s.size);
+    if (chunks_.empty() || chunkUsed_ + need > chunkSize_) {
+        // Chunks double from 64 KiB: small results stay small, large ones are
+        // few allocations on huge pages (far fewer page faults).
+        size_t bytes = std::max(need, std::min(chunks_.empty() ? kFirstChunk : chunkSize_ * 2, kLargestChunk));
+        char* p;
+        if (bytes >= kHugePage) {
+            bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+            p = static_cast<char*>(std::aligned_alloc(kHugePage, bytes));
+            if (p) madvise(p, bytes, MADV_HUGEPAGE);
+        } else {
+            p = static_cast<char*>(std::malloc(std::max<size_t>(bytes, 1)));
         }
-        row = chunks_.back().get() + chunkUsed_++ * static_cast<size_t>(rowSize_);
+        if (!p) throw std::bad_alloc();
+        chunks_.emplace_back(p);
+        chunkSize_ = bytes;
+        chunkUsed_ = 0;
     }
-    std::memcpy(row, buffer, static_cast<size_t>(rowSize_));
+    char* row = chunks_.back().get() + chunkUsed_;
+    char* out = row;
+    for (const SlotInfo& s : slots_) {
+        const char* in = record + s.offset;
+        if (s.text) {
+            const uint32_t len = static_cast<uint32_t>(strnlen(in, static_cast<size_t>(s.size) - 1));
+            std::memcpy(out, &len, 4);
+            std::memcpy(out + 4, in, len);
+            out += 4 + len;
+        } else {
+            std::memcpy(out, in, static_cast<size_t>(s.size));
+            out += s.size;
+        }
+    }
+    chunkUsed_ += need;
+    packedBytes_ += need;
     return row;
 }
 
-int TQorFResult::Add(const char* buffer) {
-    rows_.push_back(NewRow(buffer));
+bool TQorFResult::Read(int index, char* record) const {
+    if (index < 0 || index >= Count()) return false;
+    const char* in = rows_[static_cast<size_t>(index)];
+    for (const SlotInfo& s : slots_) {
+        char* out = record + s.offset;
+        if (s.text) {
+            uint32_t len;
+            std::memcpy(&len, in, 4);
+            std::memcpy(out, in + 4, len);
+            out[len] = 0;
+            in += 4 + len;
+        } else {
+            std::memcpy(out, in, static_cast<size_t>(s.size));
+            in += s.size;
+        }
+    }
+    return true;
+}
+
+void TQorFResult::FreeBlobs(const char* packed) const {
+    for (const SlotInfo& s : slots_) {
+        if (s.text) {
+            uint32_t len;
+            std::memcpy(&len, packed, 4);
+            packed += 4 + len;
+            continue;
+        }
+        if (s.blob) {
+            TMemoryStream* stream;
+            std::memcpy(&stream, packed, sizeof stream);
+            delete stream;
+        }
+        packed += s.size;
+    }
+}
+
+int TQorFResult::Add(const char* record) {
+    rows_.push_back(Pack(record));
     ids_.push_back(++lastId_);
     return Count() - 1;
 }
 
-int TQorFResult::Insert(int index, const char* buffer) {
-    if (index < 0 || index >= Count()) return Add(buffer);
-    rows_.insert(rows_.begin() + index, NewRow(buffer));
+int TQorFResult::Insert(int index, const char* record) {
+    if (index < 0 || index >= Count()) return Add(record);
+    rows_.insert(rows_.begin() + index, Pack(record));
     ids_.insert(ids_.begin() + index, ++lastId_);
     idsAscending_ = false;
     return index;
 }
 
-void TQorFResult::Delete(int index) {
+void TQorFResult::Replace(int index, const char* record) {
     if (index < 0 || index >= Count()) return;
-    char* row = rows_[static_cast<size_t>(index)];
-    FreeBlobs(row);
-    freeRows_.push_back(row);
-    rows_.erase(rows_.begin() + index);
-    ids_.erase(ids_.begin() + index);
+    rows_[static_cast<size_t>(index)] = Pack(record);
 }
 
-char* TQorFResult::Row(int index) const {
-    return index >= 0 && index < Count() ? rows_[static_cast<size_t>(index)] : nullptr;
+void TQorFResult::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    if (hasBlobs_) FreeBlobs(rows_[static_cast<size_t>(index)]);
+    rows_.erase(rows_.begin() + index);
+    ids_.erase(ids_.begin() + index);
 }
 
 int32_t TQorFResult::Id(int index) const {

@@ -3,43 +3,59 @@
 #include <memory>
 #include <vector>
 
-// The rows of an open query: fixed-size row buffers in order, each with an
-// id that is unique for the life of the result and serves as its bookmark.
-// Rows live in large chunks, so a million rows cost a million row sizes and
-// a few bytes each, not a million allocations.
+// The rows of an open query, each with an id that is unique for the life of
+// the result and serves as its bookmark. A row is handed in and out in the
+// query's fixed record layout but kept packed: a string slot takes the length
+// of its text, not its declared size, so a million rows of short texts cost
+// what they hold. Rows live in large chunks, not one allocation each.
 class TQorFResult {
 public:
-    // blobSlots: offsets of the slots that hold an owned TMemoryStream*.
-    TQorFResult(int rowSize, std::vector<int> blobSlots);
+    struct SlotInfo {
+        int offset = 0;
+        int size = 0;
+        bool text = false;  // zero-terminated text of at most size - 1 bytes
+        bool blob = false;  // an owned TMemoryStream*
+    };
+
+    // recordSize: bytes of the fixed layout that Add reads and Read writes.
+    TQorFResult(int recordSize, std::vector<SlotInfo> slots);
     ~TQorFResult();
     TQorFResult(const TQorFResult&) = delete;
     TQorFResult& operator=(const TQorFResult&) = delete;
 
-    // Copies of `buffer` (rowSize bytes); the new row gets the next id.
-    int Add(const char* buffer);
+    // Stores a copy of `record`; the new row gets the next id.
+    int Add(const char* record);
     // Index 0..Count(); any other index appends.
-    int Insert(int index, const char* buffer);
+    int Insert(int index, const char* record);
+    // Replaces a row's content; its id stays.
+    void Replace(int index, const char* record);
     // Frees the row and the blob streams it holds; bad indexes are ignored.
     void Delete(int index);
-    // nullptr / -1 outside 0..Count()-1.
-    char* Row(int index) const;
-    int32_t Id(int index) const;
+    // Unpacks a row into the fixed layout; false outside 0..Count()-1.
+    bool Read(int index, char* record) const;
+    int32_t Id(int index) const;  // -1 outside
     int Count() const { return static_cast<int>(rows_.size()); }
     int IndexOf(int32_t id) const;
-    int RowSize() const { return rowSize_; }
+    int RecordSize() const { return recordSize_; }
+    // Bytes the packed rows take, for measuring.
+    size_t PackedBytes() const { return packedBytes_; }
 
 private:
-    char* NewRow(const char* buffer);
-    void FreeBlobs(char* row);
+    struct FreeChunk {
+        void operator()(char* p) const;
+    };
+    char* Pack(const char* record);
+    void FreeBlobs(const char* packed) const;
 
-    int rowSize_;
-    std::vector<int> blobSlots_;
+    int recordSize_;
+    std::vector<SlotInfo> slots_;
+    bool hasBlobs_ = false;
     std::vector<char*> rows_;
     std::vector<int32_t> ids_;
     int32_t lastId_ = -1;
     bool idsAscending_ = true;  // false after an insert before the end
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<std::unique_ptr<char, FreeChunk>> chunks_;
+    size_t chunkSize_ = 0;
     size_t chunkUsed_ = 0;
-    size_t chunkRows_ = 0;
-    std::vector<char*> freeRows_;
+    size_t packedBytes_ = 0;
 };

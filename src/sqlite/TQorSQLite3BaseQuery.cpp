@@ -132,15 +132,15 @@ void TQorSQLite3BaseQuery::InternalOpen() {
         if (connection_->Connected() && masterSource_) CheckMaster();
         FieldDefs().Clear();
         slots_.clear();
-        blobSlots_.clear();
         dataSize_ = 0;
         if (connection_->Connected()) {
             Compile();
-            result_ = std::make_unique<TQorFResult>(dataSize_ + 5, blobSlots_);
-            if (!uniDirectional_) FetchAll();
-        } else {
-            result_ = std::make_unique<TQorFResult>(dataSize_ + 5, blobSlots_);
         }
+        std::vector<TQorFResult::SlotInfo> packing;
+        for (const Slot& sl : slots_)
+            packing.push_back({sl.offset, sl.size, IsStringKind(sl.kind), IsBlobType(sl.kind)});
+        result_ = std::make_unique<TQorFResult>(dataSize_, std::move(packing));
+        if (stmt_ && !uniDirectional_) FetchAll();
         current_ = -1;
         SetBookmarkSize(4);
         if (DefaultFields()) CreateFields();
@@ -253,7 +253,6 @@ void TQorSQLite3BaseQuery::DefineFields() {
         s.offset = static_cast<int>(offset);
         s.size = storage;
         s.textSize = size;
-        if (IsBlobType(kind)) blobSlots_.push_back(s.offset);
         slots_.push_back(s);
         offset += storage;
         if (offset > kMaxDataSize) throw SLError("Record of the query is too large");
@@ -274,7 +273,6 @@ void TQorSQLite3BaseQuery::StoreText(char* slot, const Slot& s, const char* text
 
 bool TQorSQLite3BaseQuery::FetchRow() {
     const SQLite3Api& api = connection_->Api();
-    std::fill(staging_.begin(), staging_.end(), 0);
     const int rc = api.step(stmt_);
     if (rc == sqlite_api::ROW) {
         // Unidirectional rows own their blobs until the row before them is
@@ -417,7 +415,7 @@ TGetResult TQorSQLite3BaseQuery::GetRecord(TRecordBuffer buffer, TGetMode mode, 
             } else if (count == 0) {
                 InternalInitRecord(buffer);
             } else {
-                std::memcpy(buffer, result_->Row(current_), static_cast<size_t>(dataSize_));
+                result_->Read(current_, buffer);
             }
             buffer[dataSize_ + 4] = static_cast<char>(bfCurrent);
             const int32_t id = uniDirectional_ ? -1 : result_->Id(current_);

@@ -156,7 +156,6 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
     std::unique_ptr<TQorFResult> result_;
     std::vector<Slot> slots_;
-    std::vector<int> blobSlots_;
     std::vector<char> staging_;
     int current_ = -1;
     int dataSize_ = 0;
