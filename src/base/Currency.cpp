@@ -12,7 +12,9 @@ namespace {
 [[noreturn]] void ThrowRange(double v) {
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    throw EConvertError("'" + std::string(buf, r.ptr) + "' is out of the Currency range");
+    std::string msg(1, '\'');
+    msg.append(buf, r.ptr).append("' is out of the Currency range");
+    throw EConvertError(msg);
 }
 
 }  // namespace

@@ -192,7 +192,9 @@ bool IniWriteString(const std::string& file, std::string_view section, std::stri
     if (!FindSection(lines, sec, b, e)) {
         for (const Line& l : lines) put(l.text);
         if (!lines.empty() && !TrimView(lines.back().text).empty()) out.append(nl);
-        put("[" + std::string(sec) + "]");
+        std::string header(1, '[');
+        header.append(sec).append(1, ']');
+        put(header);
         put(entry);
         return ReplaceFile(file, out);
     }
