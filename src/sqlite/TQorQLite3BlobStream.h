@@ -19,5 +19,4 @@ private:
     TQorSQLite3BaseQuery* query_;
     TBlobStreamMode mode_;
     bool modified_ = false;
-    bool read_ = false;
 };

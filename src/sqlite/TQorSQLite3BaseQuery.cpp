@@ -687,13 +687,13 @@ TQorQLite3BlobStream::TQorQLite3BlobStream(TField* field, TBlobStreamMode mode)
         if (TMemoryStream* source = query_->BlobOf(field, false)) {
             if (source->Size() > 0) TMemoryStream::Write(source->Memory(), source->Size());
             Seek(0, TSeekOrigin::soBeginning);
-            read_ = true;
         }
     }
 }
 
 TQorQLite3BlobStream::~TQorQLite3BlobStream() {
-    if (!modified_ || !query_) return;
+    // A stream opened for reading never changes the record.
+    if (!modified_ || !query_ || mode_ == bmRead) return;
     try {
         TMemoryStream* target = query_->BlobOf(field_, true);
         if (!target) return;
