@@ -126,6 +126,11 @@ TSyntaxRange* TEditorModel::FindSyntaxRange(int p, TSyntaxRange* t) const {
 }
 
 bool TEditorModel::MergeSyntaxRange(TSyntaxRange* t, TSyntaxRange*& c) {
+    // Without a cursor the search would start at the first token; every
+    // token before t starts before it, so starting right before t finds the
+    // same place without walking the chain (a full colouring appends every
+    // token this way).
+    if (!c) c = t->prev_;
     while (c && (c->RStart() > t->RStart() || c == t)) c = c->prev_;
     if (!c) c = first_;
     while (c && (c->RStart() < t->RStart() || c == t)) c = c->next_;

@@ -1,6 +1,7 @@
 #include "TMemoModel.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "TMCRanges.h"
 #include "TQorMemoStrings.h"
@@ -48,6 +49,14 @@ void TMemoModel::SetTabSize(int v) {
     visible_->Clamp();
     if (view_) view_->UpdateScrollBars();
     selection_->PlaceCaret();
+}
+
+void TMemoModel::SetHistoryEnabled(bool v) {
+    historyEnabled_ = v;
+    if (!v) {
+        undo_.clear();
+        redo_.clear();
+    }
 }
 
 void TMemoModel::SetVisibleSize(int rows, int cols) {
@@ -143,9 +152,22 @@ int TMemoModel::LineWidth(int line) const { return PointToVisualColumn(LineLengt
 int TMemoModel::LineWidthAt(int index) const {
     const int start = starts_.Get(index);
     const int end = index + 1 < LineCount() ? starts_.Get(index + 1) - 2 : TextLength() + 1;
+    if (end <= start) return 0;
     if (tabSize_ <= 1) return end - start;
     int v = 0;
-    for (int o = start; o < end; ++o) v += CharAt(o) == '\t' ? tabSize_ - v % tabSize_ : 1;
+    text_.ForEachPiece(static_cast<size_t>(start - 1), static_cast<size_t>(end - start), [&](const char* p, size_t n) {
+        const char* stop = p + n;
+        for (;;) {
+            const void* tab = std::memchr(p, '\t', static_cast<size_t>(stop - p));
+            if (!tab) {
+                v += static_cast<int>(stop - p);
+                return;
+            }
+            v += static_cast<int>(static_cast<const char*>(tab) - p);
+            v += tabSize_ - v % tabSize_;
+            p = static_cast<const char*>(tab) + 1;
+        }
+    });
     return v;
 }
 
@@ -233,7 +255,7 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
     const int m = static_cast<int>(newText.size());
     const int d = m - k;
 
-    if (!replaying_) {
+    if (!replaying_ && historyEnabled_) {
         redo_.clear();
         RecordUndo(s, k, m, k > 0 ? Substr(s, k) : std::string());
     }
@@ -257,7 +279,7 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
     } else {
         const int wb = LineWidthAt(b);
         if (wb >= maxBefore) cacheLost = full = true;
-        RemoveWidth(LineWidthAt(a));
+        RemoveWidth(a == b ? wb : LineWidthAt(a));
         for (int i = b; i > a; --i) {
             const int w = i == b ? wb : LineWidthAt(i);
             if (w >= maxBefore) cacheLost = full = true;

@@ -80,6 +80,11 @@ public:
     void Undo() { Replay(false); }
     void Redo() { Replay(true); }
     bool CanUndo(bool redo = false) const { return redo ? !redo_.empty() : !undo_.empty(); }
+    // With the history off, edits are not recorded (an output pane that is
+    // only ever appended to and trimmed need not keep what it dropped). On
+    // by default.
+    bool HistoryEnabled() const { return historyEnabled_; }
+    void SetHistoryEnabled(bool v);
     const std::vector<TUndoRecord>& UndoList() const { return undo_; }
     const std::vector<TUndoRecord>& RedoList() const { return redo_; }
     // Indents (n > 0) or outdents (n < 0) the selected lines by n tabs as one
@@ -148,6 +153,7 @@ private:
     std::vector<TUndoRecord> redo_;
     bool replaying_ = false;
     bool updating_ = false;
+    bool historyEnabled_ = true;
     int visibleRows_ = 1;
     int visibleCols_ = 1;
     TColor color_ = clWindow;
