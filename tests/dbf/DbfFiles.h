@@ -1,0 +1,67 @@
+#pragma once
+// Raw DBF images built byte by byte, so the tests state exactly what the
+// table is given to read, and the file helpers around them.
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../base/TempDir.h"
+
+struct RawField {
+    std::string name;
+    char type;
+    int length;
+    int decimals = 0;
+};
+
+// A version-3 file: header, descriptors, terminator and the records (each a
+// full image, deletion flag first). `extraHeader` bytes follow the
+// terminator and count into the header length.
+inline std::string DbfImage(const std::vector<RawField>& fields, const std::vector<std::string>& records,
+                            int extraHeader = 0) {
+    auto le16 = [](std::string& s, size_t at, int v) {
+        s[at] = static_cast<char>(v & 0xFF);
+        s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+    };
+    std::string s(32, '\0');
+    s[0] = 3;
+    s[1] = 124, s[2] = 1, s[3] = 31;
+    const uint32_t count = static_cast<uint32_t>(records.size());
+    for (int i = 0; i < 4; ++i) s[4 + static_cast<size_t>(i)] = static_cast<char>((count >> (8 * i)) & 0xFF);
+    int recordLength = 1;
+    for (const RawField& f : fields) {
+        std::string d(32, '\0');
+        d.replace(0, f.name.size(), f.name);
+        d[11] = f.type;
+        d[16] = static_cast<char>(f.length);
+        d[17] = static_cast<char>(f.decimals);
+        s += d;
+        recordLength += f.length;
+    }
+    s += '\r';
+    s += std::string(static_cast<size_t>(extraHeader), '\0');
+    le16(s, 8, 32 * static_cast<int>(fields.size()) + 33 + extraHeader);
+    le16(s, 10, recordLength);
+    for (const std::string& r : records) s += r;
+    return s;
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline uint32_t FileRecordCount(const std::string& path) {
+    std::string s = ReadFile(path);
+    return static_cast<uint32_t>(static_cast<unsigned char>(s[4]) | static_cast<unsigned char>(s[5]) << 8 |
+                                 static_cast<unsigned char>(s[6]) << 16 |
+                                 static_cast<uint32_t>(static_cast<unsigned char>(s[7])) << 24);
+}

@@ -1,0 +1,243 @@
+// Files the table did not write: damaged headers, the real-world samples and
+// the tables of independent DBF libraries.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DbfFiles.h"
+#include "base/CodePage.h"
+#include "base/DateTime.h"
+#include "dataset/TField.h"
+#include "dbf/EDBFError.h"
+#include "dbf/TDbfTab.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
+
+// Opens the file and reads every field of every record; the EDBFError
+// message, or "" when all went well.
+std::string ReadAll(const std::string& path, int* records = nullptr) {
+    TDbfTab t;
+    t.SetFileName(path);
+    t.SetReadOnly(true);
+    try {
+        t.Open();
+        int n = 0;
+        for (; !t.Eof(); t.Next(), ++n)
+            for (int i = 0; i < t.FieldCount(); ++i) (void)t.Fields()[i]->DisplayText();
+        t.SetFilterText("1 = 1");
+        if (records) *records = n;
+    } catch (const EDBFError& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+TEST(DbfTabHeader, HeadersThatDisagreeWithTheFileAreRefused) {
+    TempDir dir;
+    const std::vector<RawField> fields{{"NAME", 'C', 5}, {"BORN", 'D', 8}};
+    const std::string good = DbfImage(fields, {" Alice20240131", " Bob  20240201"});
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        const char* says;  // UTF-8 part of the message
+    };
+    const std::vector<Case> cases{
+        {"shorter than a header", [](std::string& s) { s.resize(20); }, "короче заголовка"},
+        {"header length past the end", [](std::string& s) { s[8] = 0, s[9] = 0x10; }, "больше файла"},
+        {"header length with no room for a field", [](std::string& s) { s[8] = 40, s[9] = 0; }, "ни для одного поля"},
+        {"more descriptors promised than present", [](std::string& s) {
+             s[8] = static_cast<char>(129);
+             s += std::string(64, ' ');
+         },
+         "описаний только 2"},
+        {"record length against the descriptors", [](std::string& s) { s[10] = 20; }, "длина записи"},
+        {"record count beyond the file", [](std::string& s) { s[4] = 3; }, "обрезана"},
+        {"truncated last record", [](std::string& s) { s.pop_back(); }, "обрезана"},
+        {"huge record count", [](std::string& s) { s[7] = static_cast<char>(0xFF); }, "записей"},
+        {"date field too short", [](std::string& s) { s[64 + 16] = 4; }, "типа D"},
+        {"memo field", [](std::string& s) { s[32 + 11] = 'M'; }, "неподдерживаемый тип M"},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        const std::string path = dir / "bad.dbf";
+        WriteFile(path, bytes);
+        const std::string m = ReadAll(path);
+        EXPECT_NE(m.find(path), std::string::npos) << c.what << ": " << AnsiToUtf8Text(m);
+        EXPECT_NE(m.find(Ansi(c.says)), std::string::npos) << c.what << ": " << AnsiToUtf8Text(m);
+    }
+    // The undamaged file, and one whose record length was never filled in.
+    WriteFile(dir / "ok.dbf", good);
+    EXPECT_EQ(ReadAll(dir / "ok.dbf"), "");
+    std::string zero = good;
+    zero[10] = zero[11] = 0;
+    WriteFile(dir / "zero.dbf", zero + "\x1a");
+    {
+        TDbfTab t;
+        t.SetFileName(dir / "zero.dbf");
+        t.Open();
+        EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Alice");
+    }
+    EXPECT_EQ(ReadFile(dir / "zero.dbf").substr(10, 2), std::string("\x0e\0", 2));  // repaired on close
+}
+
+TEST(DbfTabHeader, MissingFileAndForeignVersionsKeepTheirMessages) {
+    TempDir dir;
+    EXPECT_EQ(ReadAll(dir / "none.dbf"), Ansi("Открытие DBF: Файл не найден: ") + (dir / "none.dbf"));
+    std::string bytes = DbfImage({{"A", 'C', 1}}, {" x"});
+    for (int version : {4, 0x30, 0x83, 0}) {
+        bytes[0] = static_cast<char>(version);
+        WriteFile(dir / "v.dbf", bytes);
+        const std::string m = ReadAll(dir / "v.dbf");
+        if (version == 4)
+            EXPECT_EQ(m, "");
+        else
+            EXPECT_EQ(m.rfind(Ansi("Версия DBF файла не поддерживается программой"), 0), 0u) << version;
+    }
+}
+
+std::string DataDir() {
+    if (const char* d = std::getenv("TABULON_DBF_DATA")) return d;
+    return TABULON_DBF_DATA;
+}
+
+TEST(DbfTabFiles, EveryRealFileOpensOrFailsWithAClearMessage) {
+    if (!fs::is_directory(DataDir())) GTEST_SKIP() << "no sample folder " << DataDir();
+    TempDir dir;
+    int opened = 0;
+    for (const auto& entry : fs::directory_iterator(DataDir())) {
+        const std::string name = entry.path().filename().string();
+        const std::string copy = dir / name;
+        fs::copy_file(entry.path(), copy);
+        fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+        int records = -1;
+        const std::string m = ReadAll(copy, &records);
+        SCOPED_TRACE(name + ": " + AnsiToUtf8Text(m));
+        if (m.empty()) {
+            ++opened;
+            EXPECT_GE(records, 0);
+        } else {
+            EXPECT_NE(m.find(copy), std::string::npos);
+        }
+    }
+    EXPECT_GE(opened, 5);
+
+    // A few values, against what the files hold.
+    TDbfTab t;
+    t.SetFileName(dir / "people.dbf");
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Alice");
+    EXPECT_EQ(t.FieldByName("BIRTHDATE")->AsDateTime(), EncodeDate(1987, 3, 1));
+    t.Last();
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Bob");  // the deleted third is skipped
+    t.Close();
+    t.SetFileName(dir / "dbftables_test.dbf");
+    t.Open();
+    t.SetRecNo(2);
+    EXPECT_EQ(t.FieldByName("CHAR")->AsString(), "John");
+    EXPECT_TRUE(t.FieldByName("BOOL")->AsBoolean());
+    EXPECT_DOUBLE_EQ(t.FieldByName("FLOAT")->AsFloat(), 100.99);
+    EXPECT_EQ(t.FieldByName("INTEGER")->AsInteger(), 101);
+    t.Close();
+    t.SetFileName(dir / "invalid_value.dbf");
+    t.Open();
+    const std::string bad = [&] {
+        try {
+            (void)t.FieldByName("BIRTHDATE")->AsDateTime();
+        } catch (const EDBFError& e) {
+            return e.Message();
+        }
+        return std::string();
+    }();
+    EXPECT_NE(bad.find("NotAYear"), std::string::npos) << bad;
+}
+
+// The Debian interpreter sees the Debian peer modules even when another
+// python3 comes first on PATH.
+std::string Python() { return fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
+
+// Runs the peer script; its exit status, and its standard output in `out`.
+int Peer(const std::string& args, std::string* out = nullptr) {
+    const std::string cmd = Python() + " " + TABULON_DBF_TEST_DIR "/dbf_peer.py " + args;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        if (out) out->append(buf, n);
+    const int status = ::pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(DbfTabPeers, TablesWrittenByPythonDbfReadBackFieldByField) {
+    TempDir dir;
+    const std::string path = dir / "py.dbf";
+    const int rc = Peer("write " + path);
+    if (rc == 3) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_EQ(rc, 0);
+    TDbfTab t;
+    t.SetFileName(path);
+    t.Open();
+    ASSERT_EQ(t.RecordCount(), 3);
+    TField* name = t.FieldByName("NAME");
+    TField* born = t.FieldByName("BORN");
+    TField* sum = t.FieldByName("SUM");
+    TField* cnt = t.FieldByName("CNT");
+    TField* ok = t.FieldByName("OK");
+    EXPECT_EQ(name->AsString(), Ansi("Иван Петров"));
+    EXPECT_EQ(born->AsDateTime(), EncodeDate(2024, 1, 31));
+    EXPECT_EQ(sum->DisplayText(), "3.14");
+    EXPECT_EQ(cnt->AsInteger(), 42);
+    EXPECT_TRUE(ok->AsBoolean());
+    t.Next();
+    for (TField* f : {name, born, sum, cnt, ok}) EXPECT_TRUE(f->IsNull()) << f->FieldName();
+    t.Next();
+    EXPECT_EQ(name->AsString(), "x");
+    EXPECT_EQ(born->AsDateTime(), EncodeDate(1999, 12, 1));
+    EXPECT_DOUBLE_EQ(sum->AsFloat(), -12345.5);
+    EXPECT_EQ(cnt->AsInteger(), -7);
+    EXPECT_FALSE(ok->IsNull());
+    EXPECT_FALSE(ok->AsBoolean());
+}
+
+TEST(DbfTabPeers, TablesWeWriteAreReadByDbfreadWithTheSameValues) {
+    TempDir dir;
+    const std::string path = dir / "ours.dbf";
+    {
+        TDbfTab t;
+        t.SetFileName(path);
+        t.AddField("NAME", 'C', 0, 20);
+        t.AddField("BORN", 'D', 0, 0);
+        t.AddField("SUM", 'N', 2, 18);
+        t.AddField("CNT", 'N', 0, 5);
+        t.AddField("OK", 'L', 0, 0);
+        t.CreateTable();
+        t.Open();
+        t.AppendRecord({Ansi("Ёжик в тумане"), Variant::FromDate(EncodeDate(2024, 2, 29)), 1234.567, 12, true});
+        t.AppendRecord({Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null()});
+        t.AppendRecord({"last", Variant::FromDate(EncodeDate(1, 1, 1)), -0.5, -9999, false});
+        t.AppendRecord({"gone", Variant::Null(), 1.0, 1, true});
+        t.Last();
+        t.Delete();
+    }
+    std::string out;
+    const int rc = Peer("read " + path, &out);
+    if (rc == 3) GTEST_SKIP() << "python3-dbfread is not installed";
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(out,
+              "Ёжик в тумане|2024-02-29|1234.57|12|T\n"
+              "|NULL|NULL|NULL|NULL\n"
+              "last|0001-01-01|-0.5|-9999|F\n");
+}
+
+}  // namespace

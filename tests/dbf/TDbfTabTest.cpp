@@ -1,0 +1,468 @@
+#include "dbf/TDbfTab.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DbfFiles.h"
+#include "base/CodePage.h"
+#include "base/DateTime.h"
+#include "dataset/TField.h"
+#include "dbf/EDBFError.h"
+
+namespace {
+
+std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
+
+// Reaches the record protocol the framework normally drives.
+class ProbeTab : public TDbfTab {
+public:
+    using TDbfTab::TDbfTab;
+    TGetResult Probe(TGetMode mode) {
+        TRecordBuffer b = AllocRecordBuffer();
+        TGetResult r = GetRecord(b, mode, false);
+        FreeRecordBuffer(b);
+        return r;
+    }
+};
+
+std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDBFError& e) {
+        return e.Message();
+    }
+    return "(no EDBFError)";
+}
+
+// NAME C(20), BORN D, SUM N(18,2), OK L: the table the console exports.
+void CreateSample(TDbfTab& t, const std::string& path) {
+    t.SetFileName(path);
+    t.AddField("name", 'C', 0, 20);
+    t.AddField("born", 'D', 0, 0);
+    t.AddField("sum", 'N', 2, 18);
+    t.AddField("ok", 'L', 0, 0);
+    t.CreateTable();
+}
+
+void AppendRow(TDbfTab& t, const Variant& name, const Variant& born, const Variant& sum, const Variant& ok) {
+    t.Append();
+    t.FieldByName("NAME")->SetValue(name);
+    t.FieldByName("BORN")->SetValue(born);
+    t.FieldByName("SUM")->SetValue(sum);
+    t.FieldByName("OK")->SetValue(ok);
+    t.Post();
+}
+
+std::vector<std::string> Names(TDbfTab& t, const char* field = "NAME") {
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next()) out.push_back(t.FieldByName(field)->AsString());
+    return out;
+}
+
+TEST(DbfTab, CreateTableWritesTheHeaderOtherProgramsExpect) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "t.dbf");
+    const std::string s = ReadFile(dir / "t.dbf");
+    ASSERT_EQ(s.size(), 161u);  // no end-of-file byte, no records
+    EXPECT_EQ(s[0], 3);
+    EXPECT_EQ(static_cast<unsigned char>(s[8]) | static_cast<unsigned char>(s[9]) << 8, 161);
+    EXPECT_EQ(static_cast<unsigned char>(s[10]) | static_cast<unsigned char>(s[11]) << 8, 48);
+    EXPECT_EQ(FileRecordCount(dir / "t.dbf"), 0u);
+    EXPECT_EQ(s[160], '\r');
+    EXPECT_EQ(s.substr(32, 11), std::string("NAME\0\0\0\0\0\0\0", 11));
+    EXPECT_EQ(s[32 + 11], 'C');
+    EXPECT_EQ(s[32 + 16], 20);
+    EXPECT_EQ(s[64 + 11], 'D');
+    EXPECT_EQ(s[64 + 16], 8);
+    EXPECT_EQ(s[96 + 16], 18);
+    EXPECT_EQ(s[96 + 17], 2);
+    EXPECT_EQ(s[128 + 16], 1);
+    int y, m, d;
+    DecodeDate(Date(), y, m, d);
+    EXPECT_EQ(s[1] + 1900, y);
+    EXPECT_EQ(s[2], m);
+    EXPECT_EQ(s[3], d);
+
+    // The field list is the file's own once opened, and empty after close.
+    t.Open();
+    ASSERT_EQ(t.FieldCount(), 4);
+    EXPECT_EQ(t.Fields()[0]->DataType(), ftString);
+    EXPECT_EQ(t.Fields()[0]->Size(), 20);
+    EXPECT_EQ(t.Fields()[1]->DataType(), ftDate);
+    EXPECT_EQ(t.Fields()[2]->DataType(), ftFloat);
+    EXPECT_EQ(t.Fields()[2]->DisplayFormat(), "0.00");
+    EXPECT_EQ(t.Fields()[3]->DataType(), ftBoolean);
+    EXPECT_TRUE(t.Eof() && t.Bof());
+    t.Close();
+    EXPECT_EQ(t.DbfFieldCount(), 0);
+}
+
+TEST(DbfTab, AddFieldRefusesWhatTheFileCannotHold) {
+    TempDir dir;
+    TDbfTab t;
+    EXPECT_EQ(Message([&] { t.AddField("NOTES", 'M', 0, 10); }), Ansi("Неопределенный тип: M"));
+    EXPECT_NE(Message([&] { t.AddField("WIDE", 'C', 0, 256); }), "(no EDBFError)");
+    EXPECT_NE(Message([&] { t.AddField("NONE", 'C', 0, 0); }), "(no EDBFError)");
+    EXPECT_NE(Message([&] { t.AddField("ROOM", 'N', 5, 5); }), "(no EDBFError)");
+    EXPECT_EQ(t.DbfFieldCount(), 0);
+
+    // Long names are cut to the ten characters a descriptor holds, and a cut
+    // that collides gets a digit instead of silently naming two fields alike.
+    t.AddField("description", 'C', 0, 10);
+    t.AddField("descriptions", 'C', 0, 10);
+    t.AddField("Descriptio", 'C', 0, 10);
+    EXPECT_EQ(t.DbfField(0).Name, "DESCRIPTIO");
+    EXPECT_EQ(t.DbfField(1).Name, "DESCRIPTI1");
+    EXPECT_EQ(t.DbfField(2).Name, "DESCRIPTI2");
+    t.SetFileName(dir / "n.dbf");
+    t.CreateTable();
+    t.Open();
+    EXPECT_NE(t.FindField("DESCRIPTI2"), nullptr);
+    t.Close();
+    // Asked before replacing when ReCreate is off; no handler means No.
+    t.SetReCreate(false);
+    t.AddField("OTHER", 'C', 0, 5);
+    t.CreateTable();
+    EXPECT_EQ(ReadFile(dir / "n.dbf").size(), 32u * 3 + 33);
+    std::string asked;
+    t.OnConfirm = [&](const std::string& q) {
+        asked = q;
+        return true;
+    };
+    t.CreateTable();
+    EXPECT_EQ(asked, "File " + (dir / "n.dbf") + " already exists. OK to override?");
+    EXPECT_EQ(ReadFile(dir / "n.dbf").size(), 32u * 1 + 33);
+}
+
+TEST(DbfTab, EmptyTableIsAtBothEnds) {
+    TempDir dir;
+    WriteFile(dir / "e.dbf", DbfImage({{"NAME", 'C', 10}}, {}));
+    ProbeTab t;
+    t.SetFileName(dir / "e.dbf");
+    t.Open();
+    EXPECT_TRUE(t.Eof());
+    EXPECT_TRUE(t.Bof());
+    EXPECT_EQ(t.RecordCount(), 0);
+    EXPECT_TRUE(t.FieldByName("NAME")->IsNull());
+    for (TGetMode mode : {gmCurrent, gmNext, gmPrior}) EXPECT_EQ(t.Probe(mode), grEOF);
+}
+
+TEST(DbfTab, HeaderLengthMayCarryOneSpareByte) {
+    TempDir dir;
+    const std::vector<RawField> fields{{"A", 'C', 3}, {"B", 'N', 4}};
+    const std::vector<std::string> rows{" abc  12", " xyz   7"};
+    for (int extra : {0, 1}) {
+        WriteFile(dir / "h.dbf", DbfImage(fields, rows, extra));
+        TDbfTab t;
+        t.SetFileName(dir / "h.dbf");
+        t.Open();
+        ASSERT_EQ(t.FieldCount(), 2) << extra;
+        EXPECT_EQ(t.FieldByName("A")->AsString(), "abc");
+        EXPECT_EQ(t.FieldByName("B")->AsInteger(), 12);
+        t.Last();
+        EXPECT_EQ(t.FieldByName("A")->AsString(), "xyz");
+    }
+}
+
+TEST(DbfTab, DeletedRecordsAreSkippedButCounted) {
+    TempDir dir;
+    WriteFile(dir / "d.dbf", DbfImage({{"N", 'C', 1}}, {" a", "*b", " c", "*d"}));
+    ProbeTab t;
+    t.SetFileName(dir / "d.dbf");
+    t.Open();
+    EXPECT_EQ(t.RecordCount(), 4);
+    EXPECT_EQ(Names(t, "N"), (std::vector<std::string>{"a", "c"}));
+    t.Last();
+    EXPECT_EQ(t.FieldByName("N")->AsString(), "c");
+    EXPECT_EQ(t.RecNo(), 3);
+    t.Prior();
+    EXPECT_EQ(t.FieldByName("N")->AsString(), "a");
+    // Asking for the deleted record by number lands on the next live one.
+    t.SetRecNo(2);
+    EXPECT_EQ(t.RecNo(), 3);
+    t.SetRecNo(2);
+    EXPECT_EQ(t.Probe(gmCurrent), grOK);  // the cursor sits on "c"
+    t.First();
+    EXPECT_EQ(t.Probe(gmNext), grOK);     // onto "c", past the deleted "b"
+    EXPECT_EQ(t.Probe(gmNext), grEOF);    // only the deleted "d" is left
+    EXPECT_EQ(t.Probe(gmCurrent), grError);
+}
+
+TEST(DbfTab, FieldsDecodeAsStored) {
+    TempDir dir;
+    const std::vector<RawField> fields{{"C", 'C', 7}, {"D", 'D', 8}, {"L", 'L', 1}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}};
+    // Each piece is exactly its field's length.
+    auto row = [](std::string c, std::string d, std::string l, std::string n, std::string f) {
+        EXPECT_EQ(c.size() + d.size() + l.size() + n.size() + f.size(), 30u) << c;
+        return " " + c + d + l + n + f;
+    };
+    WriteFile(dir / "v.dbf", DbfImage(fields, {
+        row("       ", "20240131", "T", "    3.14", "   1.5"),  // all blank text
+        row("  abc  ", "00000000", "Y", "   -2.50", "  -0.5"),  // text with blanks around
+        row("\tab\x01   ", "        ", "N", "        ", "******"),
+        row(std::string("x\0yz   ", 7), "00000000", "t", "     1,5", "     7"),  // NUL ends a text; ',' as point
+        row("       ", " 1900101", "?", "  12.3e1", "   +.5"),
+    }));
+    TDbfTab t;
+    t.SetFileName(dir / "v.dbf");
+    t.Open();
+    TField* c = t.FieldByName("C");
+    TField* d = t.FieldByName("D");
+    TField* l = t.FieldByName("L");
+    TField* n = t.FieldByName("N");
+    TField* f = t.FieldByName("F");
+    EXPECT_TRUE(c->IsNull());
+    EXPECT_EQ(d->AsDateTime(), EncodeDate(2024, 1, 31));
+    EXPECT_TRUE(l->AsBoolean());
+    EXPECT_DOUBLE_EQ(n->AsFloat(), 3.14);
+    EXPECT_EQ(n->DisplayText(), "3.14");
+    EXPECT_DOUBLE_EQ(f->AsFloat(), 1.5);
+    t.Next();
+    EXPECT_EQ(c->AsString(), "abc");
+    EXPECT_TRUE(d->IsNull());
+    EXPECT_TRUE(l->AsBoolean());
+    EXPECT_EQ(n->DisplayText(), "-2.50");
+    EXPECT_DOUBLE_EQ(f->AsFloat(), -0.5);
+    t.Next();
+    EXPECT_EQ(c->AsString(), "ab");
+    EXPECT_TRUE(d->IsNull());  // eight blanks
+    EXPECT_FALSE(l->IsNull());
+    EXPECT_FALSE(l->AsBoolean());
+    EXPECT_TRUE(n->IsNull());
+    EXPECT_TRUE(f->IsNull());  // dBase's overflow stars: the value is unknown
+    t.Next();
+    EXPECT_EQ(c->AsString(), "x");
+    EXPECT_TRUE(d->IsNull());
+    EXPECT_TRUE(l->AsBoolean());
+    EXPECT_DOUBLE_EQ(n->AsFloat(), 1.5);
+    EXPECT_EQ(f->AsInteger(), 7);
+    t.Next();
+    EXPECT_TRUE(l->IsNull());  // '?': never set
+    EXPECT_DOUBLE_EQ(n->AsFloat(), 123.0);
+    EXPECT_DOUBLE_EQ(f->AsFloat(), 0.5);
+    // A date that is no date names the file, the field, the record and the
+    // text instead of inventing a value.
+    const std::string bad = Message([&] { d->AsDateTime(); });
+    EXPECT_NE(bad.find(dir / "v.dbf"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("D"), std::string::npos);
+    EXPECT_NE(bad.find(" 5"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("1900101"), std::string::npos) << bad;
+}
+
+TEST(DbfTab, CharacterFieldsConvertBetweenOemAndAnsi) {
+    TempDir dir;
+    const std::string oem = CharToOem(Ansi("Привет"));
+    WriteFile(dir / "o.dbf", DbfImage({{"T", 'C', 8}}, {" " + oem + "  "}));
+    TDbfTab t;
+    t.SetFileName(dir / "o.dbf");
+    t.Open();
+    EXPECT_EQ(t.FieldByName("T")->AsString(), Ansi("Привет"));
+    t.Edit();
+    t.FieldByName("T")->SetAsString(Ansi("Ёлка"));
+    t.Post();
+    t.Close();
+    EXPECT_EQ(ReadFile(dir / "o.dbf").substr(65 + 1, 8), CharToOem(Ansi("Ёлка")) + "    ");
+    t.SetOemAnsi(false);
+    t.Open();
+    EXPECT_EQ(t.FieldByName("T")->AsString(), CharToOem(Ansi("Ёлка")));
+}
+
+TEST(DbfTab, FieldsEncodeInTheFileFormat) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "w.dbf");
+    t.Open();
+    AppendRow(t, "abc", Variant::FromDate(EncodeDate(2024, 1, 31)), 3.14159, true);
+    AppendRow(t, Variant::Null(), Variant::Null(), -0.001, false);
+    AppendRow(t, std::string(30, 'z'), Variant::Null(), Variant::Null(), Variant::Null());
+    t.Close();
+    const std::string s = ReadFile(dir / "w.dbf");
+    ASSERT_EQ(s.size(), 161u + 3 * 48);
+    EXPECT_EQ(s.substr(161, 48), " abc                 20240131              3.14T");
+    EXPECT_EQ(s.substr(161 + 48, 48), std::string(43, ' ') + "0.00F");  // never "-0.00"
+    EXPECT_EQ(s.substr(161 + 96, 48), " zzzzzzzzzzzzzzzzzzzz                           ");
+
+    // N(8,2): four blanks, then 3.14.
+    TDbfTab u;
+    u.SetFileName(dir / "n8.dbf");
+    u.AddField("X", 'N', 2, 8);
+    u.CreateTable();
+    u.Open();
+    u.AppendRecord({3.14159});
+    EXPECT_EQ(u.FieldByName("X")->DisplayText(), "3.14");
+    u.Close();
+    EXPECT_EQ(ReadFile(dir / "n8.dbf").substr(65, 9), "     3.14");
+}
+
+TEST(DbfTab, NumberWiderThanItsFieldIsRefused) {
+    TempDir dir;
+    TDbfTab t;
+    t.SetFileName(dir / "o.dbf");
+    t.AddField("X", 'N', 2, 6);
+    t.CreateTable();
+    t.Open();
+    t.AppendRecord({999.99});
+    t.Append();
+    // Storing the first six characters of 1000.00 would store 1000.0.
+    const std::string m = Message([&] { t.FieldByName("X")->SetAsFloat(1000); });
+    EXPECT_NE(m.find("1000"), std::string::npos) << m;
+    EXPECT_NE(m.find(" X "), std::string::npos) << m;
+    EXPECT_NE(m.find(Ansi("записи 2")), std::string::npos) << AnsiToUtf8Text(m);
+    EXPECT_NE(Message([&] { t.FieldByName("X")->SetAsFloat(1.0 / 0.0); }), "(no EDBFError)");
+    t.Cancel();
+    EXPECT_EQ(t.RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(t.FieldByName("X")->AsFloat(), 999.99);
+}
+
+TEST(DbfTab, AppendedRecordsReachTheHeaderOnClose) {
+    TempDir dir;
+    const std::string path = dir / "a.dbf";
+    TDbfTab t;
+    CreateSample(t, path);
+    t.Open();
+    for (const char* name : {"one", "two", "three"}) AppendRow(t, name, Variant::Null(), 1.0, true);
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "three");
+    EXPECT_EQ(FileRecordCount(path), 0u);  // the header lags until close
+    EXPECT_EQ(ReadFile(path).size(), 161u + 3 * 48);
+    t.Close();
+    EXPECT_EQ(FileRecordCount(path), 3u);
+    t.Open();
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST(DbfTab, DeleteMarksTheRecordAndRewritesTheHeader) {
+    TempDir dir;
+    const std::string path = dir / "x.dbf";
+    TDbfTab t;
+    CreateSample(t, path);
+    t.Open();
+    for (const char* name : {"a", "b", "c"}) AppendRow(t, name, Variant::Null(), Variant::Null(), Variant::Null());
+    t.Locate("NAME", Variant("b"), 0);
+    t.Delete();
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "c");  // the record that followed
+    EXPECT_EQ(FileRecordCount(path), 3u);
+    EXPECT_EQ(ReadFile(path)[161 + 48], '*');
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"a", "c"}));
+    t.Last();
+    t.Delete();
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "a");  // the new last one
+}
+
+TEST(DbfTab, EditPostsOverTheRecordAndBookmarksReturn) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "e.dbf");
+    t.Open();
+    for (int i = 1; i <= 5; ++i) AppendRow(t, "r" + std::to_string(i), Variant::Null(), i * 1.5, i % 2 == 0);
+    t.SetRecNo(2);
+    TBookmark second = t.GetBookmark();
+    t.Edit();
+    t.FieldByName("SUM")->SetAsFloat(99.5);
+    EXPECT_DOUBLE_EQ(t.FieldByName("SUM")->OldValue().ToDouble(), 3.0);
+    t.Post();
+    t.Last();
+    EXPECT_EQ(t.RecNo(), 5);
+    t.GotoBookmark(second);
+    EXPECT_EQ(t.RecNo(), 2);
+    EXPECT_EQ(t.FieldByName("SUM")->AsFloat(), 99.5);
+    EXPECT_TRUE(t.BookmarkValid(second));
+    t.Last();
+    EXPECT_LT(t.CompareBookmarks(second, t.GetBookmark()), 0);
+    const TBookmark far{7, 0, 0, 0};
+    EXPECT_FALSE(t.BookmarkValid(far));
+    EXPECT_EQ(Message([&] { t.GotoBookmark(far); }), "Bookmark 7 not found");
+    t.SetRecNo(99);  // out of range: ignored
+    EXPECT_EQ(t.RecNo(), 5);
+    t.Close();
+    t.Open();
+    t.SetRecNo(2);
+    EXPECT_EQ(t.FieldByName("SUM")->AsFloat(), 99.5);
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "r2");
+}
+
+TEST(DbfTab, FilterSeesEachRecordsValues) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "f.dbf");
+    t.Open();
+    AppendRow(t, "Bob", Variant::FromDate(EncodeDate(1990, 5, 1)), 2.5, true);
+    AppendRow(t, "Bill", Variant::FromDate(EncodeDate(2001, 1, 1)), 10.25, false);
+    AppendRow(t, Variant::Null(), Variant::Null(), Variant::Null(), Variant::Null());
+    AppendRow(t, "Ann", Variant::FromDate(EncodeDate(1985, 2, 3)), 7.0, true);
+
+    t.SetFilterText("NAME = 'B%'");
+    EXPECT_TRUE(t.Filtered());
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"Bob", "Bill"}));
+    t.SetFilterText("SUM > 2.5 and OK = 1");
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"Ann"}));
+    t.SetFilterText("isnull(NAME) or SUM = 10.25");
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"Bill", ""}));
+    t.SetFilterText("BORN > strtodate('01.01.1989')");
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"Bob", "Bill"}));
+    t.SetFilterText("name = 'nobody'");
+    EXPECT_TRUE(t.Eof() && t.Bof());
+    t.SetFilterText("");
+    EXPECT_FALSE(t.Filtered());
+    EXPECT_EQ(Names(t).size(), 4u);
+
+    // The evaluator's message, with the record it failed on.
+    const std::string m = Message([&] { t.SetFilterText("upper NAME = 'X'"); });
+    EXPECT_EQ(m, Ansi("ОШИБКА фильтра: Должна быть скобка ( (строка 1)\r\n"));
+    // A mistake on one filter does not haunt the next.
+    t.SetFilterText("OK = 0");
+    EXPECT_EQ(Names(t), (std::vector<std::string>{"Bill"}));
+    EXPECT_EQ(Message([&] { t.SetFilterText("NOSUCH = 1"); }),
+              Ansi("ОШИБКА фильтра: Поле <NOSUCH> отсутствует (строка 1)\r\n"));
+}
+
+TEST(DbfTab, LocateAndLookupSearchFromTheFirstRecord) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "l.dbf");
+    t.Open();
+    AppendRow(t, "Smith", Variant::Null(), 1.0, true);
+    AppendRow(t, "smithers", Variant::Null(), 2.0, false);
+    AppendRow(t, "Jones", Variant::Null(), 3.0, true);
+    t.SetRecNo(3);
+    EXPECT_TRUE(t.Locate("NAME", Variant("SMITHE"), loCaseInsensitive | loPartialKey));
+    EXPECT_EQ(t.RecNo(), 2);
+    EXPECT_TRUE(t.Locate("NAME", Variant("Smith"), 0));
+    EXPECT_EQ(t.RecNo(), 1);
+    EXPECT_FALSE(t.Locate("NAME;OK", std::vector<Variant>{Variant("Jones"), Variant(false)}, 0));
+    EXPECT_EQ(t.RecNo(), 1);  // where the failed search started
+    EXPECT_TRUE(t.Locate("NAME;OK", std::vector<Variant>{Variant("Jones"), Variant(true)}, 0));
+    EXPECT_EQ(t.RecNo(), 3);
+    EXPECT_EQ(t.Lookup("SUM", Variant(2.0), "NAME").ToString(), "smithers");
+    EXPECT_TRUE(t.Lookup("NAME", Variant("nobody"), "SUM").IsNull());
+    EXPECT_EQ(t.RecNo(), 3);
+}
+
+TEST(DbfTab, ReadOnlyTableOpensReadOnlyFilesAndRefusesChanges) {
+    TempDir dir;
+    const std::string path = dir / "r.dbf";
+    WriteFile(path, DbfImage({{"N", 'C', 2}}, {" ab"}));
+    ::chmod(path.c_str(), 0444);
+    TDbfTab t;
+    t.SetFileName(path);
+    t.SetReadOnly(true);
+    t.Open();
+    EXPECT_FALSE(t.CanModify());
+    EXPECT_THROW(t.Edit(), EDatabaseError);
+    EXPECT_EQ(t.FieldByName("N")->AsString(), "ab");
+    t.Close();
+    // A second writer is kept out while the first holds the file.
+    ::chmod(path.c_str(), 0644);
+    TDbfTab w1, w2;
+    w1.SetFileName(path);
+    w2.SetFileName(path);
+    w1.Open();
+    EXPECT_NE(Message([&] { w2.Open(); }), "(no EDBFError)");
+    EXPECT_FALSE(w2.Active());
+}
+
+}  // namespace
