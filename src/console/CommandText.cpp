@@ -1,6 +1,7 @@
 #include "console/CommandText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "base/AnsiString.h"
@@ -77,37 +78,44 @@ std::string CommandText::TakeLine() {
 void CommandText::DropLine() { TakeLine(); }
 
 std::string CommandText::Take(std::string_view delimiter, bool skipComments) {
-    const std::string_view rest = Rest();
-    const size_t n = rest.size();
-    bool quoted = false;
-    size_t i = 0;
-    while (i < n) {
-        const char c = rest[i];
+    // Raw pointers and memchr keep the scan cheap in unoptimised and
+    // sanitised builds too; every character is visited once.
+    const char* const begin = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    const char first = delimiter.empty() ? '\'' : delimiter.front();
+    const char* p = begin;
+    while (p < end) {
+        const char c = *p;
         if (c == '\'') {
-            quoted = !quoted;
-            ++i;
+            // A literal runs to the next apostrophe; "''" simply toggles twice.
+            p = static_cast<const char*>(std::memchr(p + 1, '\'', end - p - 1));
+            if (p == nullptr) break;
+            ++p;
             continue;
         }
-        if (!quoted && skipComments && c == '-' && i + 1 < n && rest[i + 1] == '-') {
-            i = rest.find('\n', i + 2);
-            if (i == std::string_view::npos) break;
-            while (i < n && (rest[i] == '\n' || rest[i] == '\r')) ++i;
+        if (skipComments && c == '-' && end - p > 1 && p[1] == '-') {
+            p = static_cast<const char*>(std::memchr(p + 2, '\n', end - p - 2));
+            if (p == nullptr) break;
+            while (p < end && (*p == '\n' || *p == '\r')) ++p;
             continue;
         }
-        if (!quoted && skipComments && c == '/' && i + 1 < n && rest[i + 1] == '*') {
+        if (skipComments && c == '/' && end - p > 1 && p[1] == '*') {
             // An unterminated comment runs to the end of the text.
-            i = rest.find("*/", i + 2);
-            if (i == std::string_view::npos) break;
+            const size_t close = std::string_view(p + 2, end - p - 2).find("*/");
+            if (close == std::string_view::npos) break;
+            p += 2 + close;
             continue;
         }
-        if (!quoted && !delimiter.empty() && rest.substr(i, delimiter.size()) == delimiter) {
-            std::string statement(rest.substr(0, i + delimiter.size()));
-            pos_ += i + delimiter.size();
+        if (c == first && !delimiter.empty() && static_cast<size_t>(end - p) >= delimiter.size() &&
+            std::memcmp(p, delimiter.data(), delimiter.size()) == 0) {
+            const size_t taken = (p - begin) + delimiter.size();
+            std::string statement(begin, taken);
+            pos_ += taken;
             return statement;
         }
-        ++i;
+        ++p;
     }
-    std::string statement(rest);
+    std::string statement(begin, end);
     while (!statement.empty() && IsBlank(statement.back())) statement.pop_back();
     pos_ = text_.size();
     return statement;

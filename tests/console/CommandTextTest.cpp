@@ -29,6 +29,30 @@ bool AllBlank(std::string_view s, bool lineBreaksAndBlanksOnly = false) {
     return true;
 }
 
+// The statement rules applied one character at a time, as plainly as they
+// read: the cutter's scan with its jumps must agree with it.
+size_t PlainStatementEnd(std::string_view s, std::string_view delimiter, bool skipComments) {
+    bool quoted = false;
+    size_t i = 0;
+    while (i < s.size()) {
+        if (s[i] == '\'') {
+            quoted = !quoted;
+        } else if (!quoted && skipComments && s.substr(i, 2) == "--") {
+            while (i < s.size() && s[i] != '\n') ++i;
+            while (i < s.size() && (s[i] == '\n' || s[i] == '\r')) ++i;
+            continue;
+        } else if (!quoted && skipComments && s.substr(i, 2) == "/*") {
+            i += 2;
+            while (i < s.size() && s.substr(i, 2) != "*/") ++i;
+            continue;
+        } else if (!quoted && s.substr(i, delimiter.size()) == delimiter) {
+            return i + delimiter.size();
+        }
+        ++i;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 TEST(CommandTextTest, StatementEndsAtDelimiterOutsideQuotesAndComments) {
@@ -212,8 +236,18 @@ TEST(CommandTextTest, CutsNeverLoseOrInventCharacters) {
             std::string piece;
             switch (op) {
             case 0: piece = rest.TakeLine(); break;
-            case 1: piece = rest.TakeStatement(); break;
-            case 2: piece = rest.TakeUntil("*/"); break;
+            case 1:
+            case 2: {
+                const std::string_view delimiter = op == 1 ? ";" : "*/";
+                const size_t expected = PlainStatementEnd(rest.Rest(), delimiter, op == 1);
+                piece = op == 1 ? rest.TakeStatement() : rest.TakeUntil(delimiter);
+                if (expected != std::string_view::npos) {
+                    ASSERT_EQ(before - rest.Size(), expected) << text;
+                } else {
+                    ASSERT_TRUE(rest.Empty()) << text;
+                }
+                break;
+            }
             case 3: piece = rest.TakeBlock(); break;
             default: rest.DropFront(1 + rng() % 3); break;
             }
