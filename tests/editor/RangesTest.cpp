@@ -141,3 +141,25 @@ TEST(Ranges, ScrollIntoViewMovesTheVisibleRange) {
     EXPECT_EQ(m.VisibleRange().RStart(), m.PointToOffset(1, 42));
     m.SetView(nullptr);
 }
+
+TEST(Ranges, SelectionRepaintsOnlyWhatMoved) {
+    TMemoModel m;
+    m.SetText("abcdefghij");
+    RecordingView view;
+    m.SetView(&view);
+    TSelectionRange& sel = m.Selection();
+    sel.CollapseTo(3);
+    view.calls.clear();
+    sel.ExtendTo(6);  // only the end moved: the stretch between the ends
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 3..5"}));
+    view.calls.clear();
+    sel.ExtendTo(5);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 5..5"}));
+    view.calls.clear();
+    sel.BeginUpdate();
+    sel.SetRStart(8);
+    sel.SetREnd(9);
+    sel.EndUpdate();  // both ends moved: the new extent and the old one
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 8..9", "repaint 3..4"}));
+    m.SetView(nullptr);
+}

@@ -177,3 +177,24 @@ TEST(Syntax, EditsColourIncrementallyLikeAFullPass) {
         }
     }
 }
+
+TEST(Syntax, AnEditRescansOnlyNearbyTokens) {
+    Editor e;
+    e.m.SetText("select a from t;\r\nselect b from u where c = 'x';\r\nupdate t set a = 1;");
+    TSyntaxRange* last = e.m.LastRange();
+    TSyntaxRange* first = e.m.FirstRange();
+    TMCRange r(static_cast<TMemoModel*>(&e.m));
+    r.SetRStart(e.m.PointToOffset(3, 2));  // inside the second "select"
+    r.SetREnd(r.RStart() - 1);
+    r.SetText("Z");
+    EXPECT_EQ(e.m.LastRange(), last);  // the tail of the chain survived
+    EXPECT_EQ(e.m.FirstRange(), first);
+    EXPECT_EQ(e.m.FindSyntaxRange(e.m.PointToOffset(1, 2))->GetText(), "\r\nseZlect b ");
+    EXPECT_EQ(e.m.LastRange()->RStart(), e.m.TextLength());  // moved with the edit
+    TFont f = e.m.Font();
+    f.Name = "Other";
+    e.m.SetFont(f);  // a new font re-colours everything in it
+    EXPECT_NE(e.m.LastRange(), last);
+    EXPECT_EQ(e.m.FirstRange()->GetFont()->Name, "Other");
+    EXPECT_EQ(e.m.FirstRange()->GetFont()->Color, clNavy);
+}
