@@ -12,43 +12,47 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 bool IsSpace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
-bool InSet(char c, WordDelims set) {
-    if (IsSpace(c)) return true;
-    switch (set) {
-    case WordDelims::D1: return c == '(';
-    case WordDelims::D2: return c == ';';
-    case WordDelims::D3: return false;
-    }
-    return false;
-}
-
 std::string_view TrimView(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-// One step of the word scanner. Returns false when the text ended before a
-// delimiter; then pos rests on the last character.
-bool ScanWord(std::string_view text, size_t& pos, WordDelims set, std::string& word) {
-    const size_t start = pos;
-    bool quoted = false;
-    size_t i = start;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\'')
-            quoted = !quoted;
-        else if (!quoted && InSet(c, set))
+// One step of the word scanner: the word as it stands in the text (not yet
+// upper-cased, so that the block scan allocates nothing per word). Returns
+// false when the text ended before a delimiter; then pos rests on the last
+// character.
+bool ScanWord(std::string_view text, size_t& pos, WordDelims set, std::string_view& word) {
+    const char extra = set == WordDelims::D1 ? '(' : set == WordDelims::D2 ? ';' : ' ';
+    auto delim = [extra](char c) { return IsSpace(c) || c == extra; };
+    const char* const end = text.data() + text.size();
+    const char* const start = text.data() + std::min(pos, text.size());
+    const char* p = start;
+    for (; p < end; ++p) {
+        if (*p == '\'') {
+            p = static_cast<const char*>(std::memchr(p + 1, '\'', end - p - 1));
+            if (p == nullptr) p = end;
+            if (p == end) break;
+        } else if (delim(*p)) {
             break;
+        }
     }
-    if (i >= text.size()) {
-        word.clear();
+    if (p >= end) {
+        word = {};
         pos = text.empty() ? 0 : text.size() - 1;
         return false;
     }
-    word = AnsiUpperCase(text.substr(start, i - start));
-    while (i < text.size() && InSet(text[i], set)) ++i;
-    pos = i;
+    word = std::string_view(start, p - start);
+    while (p < end && delim(*p)) ++p;
+    pos = p - text.data();
+    return true;
+}
+
+// Whether a word of the text reads as upper, which is in upper case already.
+bool WordIs(std::string_view word, std::string_view upper) {
+    if (word.size() != upper.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (AnsiUpperChar(word[i]) != upper[i]) return false;
     return true;
 }
 
@@ -126,38 +130,38 @@ std::string CommandText::TakeStatement(std::string_view delimiter) { return Take
 std::string CommandText::TakeUntil(std::string_view delimiter) { return Take(delimiter, false); }
 
 std::string NextWord(std::string_view text, size_t& pos, WordDelims set) {
-    std::string word;
+    std::string_view word;
     ScanWord(text, pos, set, word);
-    return word;
+    return AnsiUpperCase(word);
 }
 
 std::string CommandText::TakeBlock() {
     const std::string_view rest = Rest();
     size_t pos = 0;
     std::string name;
-    std::string w;
+    std::string_view w;
     auto next = [&](WordDelims set) { return ScanWord(rest, pos, set, w); };
 
     next(WordDelims::D1);
-    if (w == "CREATE") {
+    if (WordIs(w, "CREATE")) {
         next(WordDelims::D1);
-        if (w == "OR") next(WordDelims::D1);
-        if (w == "REPLACE") next(WordDelims::D1);
-        if (w == "PACKAGE") {
+        if (WordIs(w, "OR")) next(WordDelims::D1);
+        if (WordIs(w, "REPLACE")) next(WordDelims::D1);
+        if (WordIs(w, "PACKAGE")) {
             next(WordDelims::D1);
-            if (w == "BODY") next(WordDelims::D1);
+            if (WordIs(w, "BODY")) next(WordDelims::D1);
         } else {
             next(WordDelims::D1);
         }
-        name = w;
+        name = AnsiUpperCase(w);
     }
     // Only the end of the text stops the scan: an empty word in the middle
     // (the scan standing on a ";" right after the name) is stepped over.
     while (next(WordDelims::D2)) {
-        if (w != "END") continue;
+        if (!WordIs(w, "END")) continue;
         const size_t save = pos;
         next(WordDelims::D2);
-        if (w == name) next(WordDelims::D3);
+        if (WordIs(w, name)) next(WordDelims::D3);
         if (w == "/") break;
         pos = save;
     }

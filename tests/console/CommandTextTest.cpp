@@ -53,6 +53,44 @@ size_t PlainStatementEnd(std::string_view s, std::string_view delimiter, bool sk
     return std::string_view::npos;
 }
 
+// The block rules spelled out over the public word scanner.
+size_t PlainBlockEnd(std::string_view s) {
+    size_t pos = 0;
+    bool atEnd = false;
+    auto next = [&](WordDelims set) {
+        const size_t old = pos;
+        std::string w = NextWord(s, pos, set);
+        const std::string_view delims = set == WordDelims::D1 ? "\t\n\r (" : set == WordDelims::D2 ? "\t\n\r ;" : "\t\n\r ";
+        atEnd = w.empty() && (old >= s.size() || delims.find(s[old]) == std::string_view::npos);
+        return w;
+    };
+    std::string w = next(WordDelims::D1);
+    std::string name;
+    if (w == "CREATE") {
+        w = next(WordDelims::D1);
+        if (w == "OR") w = next(WordDelims::D1);
+        if (w == "REPLACE") w = next(WordDelims::D1);
+        if (w == "PACKAGE") {
+            w = next(WordDelims::D1);
+            if (w == "BODY") w = next(WordDelims::D1);
+        } else {
+            w = next(WordDelims::D1);
+        }
+        name = w;
+    }
+    for (;;) {
+        w = next(WordDelims::D2);
+        if (atEnd) break;
+        if (w != "END") continue;
+        const size_t save = pos;
+        w = next(WordDelims::D2);
+        if (w == name) w = next(WordDelims::D3);
+        if (w == "/") break;
+        pos = save;
+    }
+    return pos;
+}
+
 }  // namespace
 
 TEST(CommandTextTest, StatementEndsAtDelimiterOutsideQuotesAndComments) {
@@ -248,7 +286,12 @@ TEST(CommandTextTest, CutsNeverLoseOrInventCharacters) {
                 }
                 break;
             }
-            case 3: piece = rest.TakeBlock(); break;
+            case 3: {
+                const size_t expected = PlainBlockEnd(rest.Rest());
+                piece = rest.TakeBlock();
+                ASSERT_EQ(piece.size(), expected) << text;
+                break;
+            }
             default: rest.DropFront(1 + rng() % 3); break;
             }
             size_t taken = before - rest.Size();
