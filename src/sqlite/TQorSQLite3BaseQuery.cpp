@@ -267,7 +267,7 @@ void TQorSQLite3BaseQuery::StoreText(char* slot, const Slot& s, const char* text
         // Never cut inside a UTF-8 sequence.
         while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
     }
-    std::memcpy(slot, text, n);
+    if (n) std::memcpy(slot, text, n);
     slot[n] = 0;
 }
 

@@ -292,9 +292,12 @@ void TQorSQLite3DB::RunStatements(const std::string& text,
             }
         }
         int rc;
-        do {
-            rc = api_.step(stmt);
-        } while (rc == sqlite_api::ROW);
+        while ((rc = api_.step(stmt)) == sqlite_api::ROW) {
+            // Rows of a statement run for its effect are stepped over; the
+            // fetch callback still hears of each, so that a statement that
+            // never ends can be interrupted.
+            if (OnFetchRows) OnFetchRows(nullptr, 0);
+        }
         if (rc != sqlite_api::DONE) RaiseStatementError(stmt);
         if (api_.finalize(stmt) != sqlite_api::OK) RaiseSQLiteError();
     }

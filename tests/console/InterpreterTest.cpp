@@ -1,0 +1,143 @@
+#include "ConsoleTestBase.h"
+#include "base/Exception.h"
+
+using Interpreter = ConsoleTest;
+
+TEST_F(Interpreter, CommandsAreClassifiedByTheirFirstCharacters) {
+    EXPECT_EQ(Run("create table t(a integer);\r\ninsert into t values(1);insert\r\ninto t values(2);"
+                  "select a from t; Select count(*) as n from t"),
+              "SQL: create table t(a integer);\nprocessed...\n"
+              "SQL: insert into t values(1);\nprocessed...\n1 row inserted...\n"
+              // No blank after INSERT: a plain statement.
+              "SQL: insert\ninto t values(2);\nprocessed...\n"
+              "SQL: select a from t;\nA              \n-------------- \n             1 \n             2 \n"
+              "2 row selected...\n"
+              "SQL: Select count(*) as n from t;\nN                                                  \n"
+              "-------------------------------------------------- \n2                                                  \n"
+              "1 row selected...\n");
+    EXPECT_EQ(Run("update t set a = a where a > 5;\r\ndelete from t where a = 2;\r\n"),
+              "SQL: update t set a = a where a > 5;\nprocessed...\n0 row updated...\n"
+              "SQL: delete from t where a = 2;\nprocessed...\n1 row deleted...\n");
+    // Rows of other statements are not printed; only semicolons print nothing.
+    EXPECT_EQ(Run("pragma table_info(t);;;\r\n/\r\n  /* a; block comment */ -- note; here\r\nwith x as (select 1) select * from x"),
+              "SQL: pragma table_info(t);\nprocessed...\n-- note; here\n"
+              "SQL: with x as (select 1) select * from x;\nprocessed...\n");
+    // An apostrophe in a leading block comment swallows the rest.
+    EXPECT_EQ(Run("/* it's */ select 1;\r\nselect 2"), "");
+    EXPECT_FALSE(console.CommandError());
+}
+
+TEST_F(Interpreter, EchoErrorsAndStopErr) {
+    console.Settings().EchoOn = false;
+    EXPECT_EQ(Run("-- hidden\r\ncreate table t(a);\r\nselect * from t;\r\n--$DBFE -select=x\r\n"),
+              "processed...\n0 row selected...\n--$DBFE -select=x\n??? This directive is not available in this build\n");
+    console.Settings().EchoOn = true;
+    EXPECT_EQ(Run("insert into nowhere values(1);\r\ninsert into t values(1);"),
+              "SQL: insert into nowhere values(1);\n??? SQLite ERR-no such table: nowhere\n"
+              "SQL: insert into t values(1);\nprocessed...\n1 row inserted...\n");
+    EXPECT_TRUE(console.CommandError());  // set by the first, kept for the run
+}
+
+TEST_F(Interpreter, StopErrEndsTheRunAtTheFirstFailure) {
+    console.Settings().StopErr = true;
+    EXPECT_EQ(Run("select * from nowhere;\r\nselect 2;"),
+              "SQL: select * from nowhere;\n??? SQLite ERR-no such table: nowhere\n");
+    EXPECT_TRUE(console.CommandError());
+    console.Settings().StopErr = false;
+    const std::string out = Run("select * from nowhere;\r\nselect 2 as two;");
+    EXPECT_NE(out.find("??? SQLite ERR-no such table: nowhere\nSQL: select 2 as two;"), std::string::npos) << out;
+}
+
+TEST_F(Interpreter, BlocksExecAndConnectionCommands) {
+    console.Settings().NumPLSQL = true;
+    EXPECT_EQ(Run("create table log(x);\r\nCREATE   TRIGGER\r\n  trg after insert on log begin\r\n"
+                  "select 1;\r\nend;\r\n/\r\ninsert into log values(1);"),
+              "SQL: create table log(x);\nprocessed...\n"
+              "SQL: CREATE   TRIGGER\n   2   trg after insert on log begin\n   3 select 1;\n   4 end;\nprocessed...\n"
+              "SQL: insert into log values(1);\nprocessed...\n1 row inserted...\n");
+    console.Settings().NumPLSQL = false;
+    // EXEC wraps the call; the engine has no such block, so it fails with its message.
+    const std::string exec = Run("EXEC proc(1)");
+    EXPECT_EQ(exec.substr(0, exec.find('\n')), "SQL: begin proc(1); end;");
+    EXPECT_TRUE(console.CommandError());
+
+    EXPECT_EQ(Run("DISCONNECT now"), "SQL: DISCONNECT now\n");
+    EXPECT_FALSE(console.Session().Connected());
+    console.Connect(":memory:");
+    EXPECT_EQ(Run("CONNECT somewhere else"), "");
+    EXPECT_FALSE(console.Session().Connected());
+}
+
+TEST_F(Interpreter, LocalEnvironmentAndScripts) {
+    WriteFile("inner.sql", "select 'inner' as w;\nselect * from missing_table;\n");
+    WriteFile("outer.sql", "@inner.sql\nselect 'outer' as w;\n");
+    setenv("TABULON_TEST_DIR", dir.c_str(), 1);
+    console.ProcessEnvironment().Add(std::string("TABULON_TEST_DIR=") + dir.c_str());
+    std::string out = Run("--%SCRIPTS=" + dir.string() + "\r\n@%scripts%/outer.sql;\r\n@%nothing%/x.sql");
+    EXPECT_NE(out.find("--%SCRIPTS="), std::string::npos);
+    EXPECT_NE(out.find("inner"), std::string::npos);
+    EXPECT_NE(out.find("outer"), std::string::npos);
+    EXPECT_NE(out.find("??? SQLite ERR-no such table: missing_table"), std::string::npos);
+    EXPECT_NE(out.find("File not exist%nothing%/x.sql"), std::string::npos) << out;
+    ASSERT_EQ(console.LocalEnvironment().Count(), 1);
+    EXPECT_EQ(console.LocalEnvironment()[0], "SCRIPTS=" + dir.string());
+    // The process list wins; doubled slashes after the second character fold.
+    out = Run("@%tabulon_test_dir%//inner.sql");
+    EXPECT_NE(out.find("inner"), std::string::npos) << out;
+    Run("--%scripts=");
+    EXPECT_EQ(console.LocalEnvironment().Count(), 0);
+
+    // StopErr: the failure inside the inner script ends the outer run too.
+    console.Settings().StopErr = true;
+    out = Run("@outer.sql\r\nselect 'after' as w;");
+    EXPECT_EQ(out.find("outer"), std::string::npos) << out;
+    EXPECT_EQ(out.find("after"), std::string::npos) << out;
+    console.Settings().StopErr = false;
+
+    // A script that calls itself stops at the nesting limit with an error.
+    WriteFile("self.sql", "@self.sql\n");
+    out = Run("@self.sql");
+    EXPECT_NE(out.find("??? Script calls nested more than 64 deep"), std::string::npos) << out;
+    EXPECT_TRUE(console.CommandError());
+}
+
+TEST_F(Interpreter, VariablesAreDeclaredAssignedAndListed) {
+    EXPECT_EQ(Run("VARIABLE n NUMBER;\r\nPRINT"), "VARIABLE n NUMBER;\nPRINT\nN=0\n");
+    EXPECT_EQ(Run("variable d DATE\r\n--:s:='it''s'\r\n--:q:='\r\n--:when:={17.05.2024}\r\n--:raw:=12.5;\r\n--:"),
+              "variable d DATE\n--:s:='it''s'\n--:q:='\n--:when:={17.05.2024}\n--:raw:=12.5;\n--:\n"
+              "D=01.01.0001\nN=0\nQ=\nRAW=12.5\nS=it''s\nWHEN=17.05.2024\n");
+    Run("--:raw:=\r\nVARIABLE n VARCHAR2");
+    EXPECT_EQ(Run("PRINT"), "PRINT\nD=01.01.0001\nN=\nQ=\nS=it''s\nWHEN=17.05.2024\n");
+    // A date that does not parse ends the whole run with the error.
+    EXPECT_THROW(console.RunCommandText("--:bad:={32.13.2024}\r\nselect 1;"), EConvertError);
+}
+
+TEST_F(Interpreter, ClearAndStartUpCommands) {
+    host.lines = {"old"};
+    console.RunCommandText("--#CLS\r\nselect 1 as one;");
+    EXPECT_EQ(host.lines.front(), "SQL: select 1 as one;");
+    EXPECT_EQ(host.clears, 1);
+
+    console.Settings().StartSQL = "create table s(a); insert into s values(7); select a from s;";
+    host.lines.clear();
+    console.Connect(":memory:");
+    // Start-up results come without their header.
+    EXPECT_EQ(host.Text(), "SQL: create table s(a);\nprocessed...\nSQL: insert into s values(7);\nprocessed...\n"
+                           "1 row inserted...\nSQL: select a from s;\n7                                                  \n"
+                           "1 row selected...\n");
+    EXPECT_TRUE(console.Settings().HeaderOn);
+    EXPECT_EQ(host.marks.substr(0, 4), "1+1-");
+}
+
+TEST_F(Interpreter, AFetchCanBeInterrupted) {
+    host.interrupt = true;
+    host.interruptAfter = 50;
+    // A query, and a statement run for its effect that never ends.
+    std::string out = Run("select x from (with recursive c(x) as (select 1 union all select x + 1 from c) "
+                          "select x from c);\r\nselect 'next' as n;");
+    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+    EXPECT_NE(out.find("next"), std::string::npos);
+    host.polls = 0;
+    out = Run("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c;");
+    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+}
