@@ -93,6 +93,19 @@ std::string UniqueName(std::string_view wanted, const std::vector<TDbfField>& fi
     }
 }
 
+// The framework's day number (0001-01-01 is day 1) of a valid date, by
+// integer arithmetic on the proleptic Gregorian calendar: reading dates is
+// on the import's hot path.
+int32_t NativeDay(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = y / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    // Days since 0000-03-01, shifted so that 0001-01-01 is 1.
+    return era * 146097 + doe - 305;
+}
+
 }  // namespace
 
 TDbfTab::TDbfTab(TComponent* owner) : TDataSet(owner) {}
@@ -626,11 +639,14 @@ bool TDbfTab::DecodeField(const char* record, int index, void* out, int outSize)
             std::string_view text = FieldText(p, 8);
             if (text.empty() || text == "00000000") return false;
             if (!out) return true;
-            TDateTime dt;
-            if (text.size() != 8 || !AllDigits(text) ||
-                !TryEncodeDate(Digits(text.substr(0, 4)), Digits(text.substr(4, 2)), Digits(text.substr(6, 2)), dt))
-                bad(Ansi("неверная дата"), text);
-            const int32_t days = DateTimeToNativeDate(dt);
+            int y = 0, m = 0, d = 0;
+            if (text.size() == 8 && AllDigits(text)) {
+                y = Digits(text.substr(0, 4));
+                m = Digits(text.substr(4, 2));
+                d = Digits(text.substr(6, 2));
+            }
+            if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) bad(Ansi("неверная дата"), text);
+            const int32_t days = NativeDay(y, m, d);
             std::memcpy(out, &days, 4);
             return true;
         }
