@@ -23,6 +23,7 @@ std::string_view TrimView(std::string_view s) {
 // false when the text ended before a delimiter; then pos rests on the last
 // character.
 bool ScanWord(std::string_view text, size_t& pos, WordDelims set, std::string_view& word) {
+    // D3 adds nothing to the blanks; a blank stands in for "nothing".
     const char extra = set == WordDelims::D1 ? '(' : set == WordDelims::D2 ? ';' : ' ';
     auto delim = [extra](char c) { return IsSpace(c) || c == extra; };
     const char* const end = text.data() + text.size();
@@ -30,9 +31,12 @@ bool ScanWord(std::string_view text, size_t& pos, WordDelims set, std::string_vi
     const char* p = start;
     for (; p < end; ++p) {
         if (*p == '\'') {
-            p = static_cast<const char*>(std::memchr(p + 1, '\'', end - p - 1));
-            if (p == nullptr) p = end;
-            if (p == end) break;
+            const void* close = std::memchr(p + 1, '\'', end - p - 1);
+            if (close == nullptr) {
+                p = end;
+                break;
+            }
+            p = static_cast<const char*>(close);
         } else if (delim(*p)) {
             break;
         }
