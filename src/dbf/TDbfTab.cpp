@@ -133,6 +133,8 @@ void TDbfTab::SetFilterText(std::string value) {
 // ---- Fields for a new table ----
 
 void TDbfTab::AddField(std::string_view name, char type, int decimals, int length) {
+    // While open the list describes the file's own records.
+    CheckInactive();
     if (type != 'C' && type != 'D' && type != 'N' && type != 'L')
         throw EDBFError(Ansi("Неопределенный тип: ") + std::string(1, type));
     TDbfField f;
