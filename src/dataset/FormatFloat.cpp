@@ -65,7 +65,7 @@ void RoundDecimal(double a, int decimals, std::string& intPart, std::string& fra
             }
         }
         if (digits.empty()) {
-            digits = "1";
+            digits.assign(1, '1');
             ++point;
         }
     }
