@@ -8,27 +8,10 @@
 #include <cstdio>
 
 #include "AnsiString.h"
+#include "Platform.h"
 
 namespace {
 
-bool ReadWhole(const std::string& file, std::string& out) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return true;
-}
 
 bool WriteAll(int fd, const std::string& data) {
     const char* p = data.data();
@@ -139,7 +122,7 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 std::string IniReadString(const std::string& file, std::string_view section, std::string_view key,
                           std::string_view def) {
     std::string bytes;
-    if (!ReadWhole(file, bytes)) return std::string(def);
+    if (!ReadFileBytes(file, bytes)) return std::string(def);
     const std::vector<Line> lines = SplitLines(bytes);
     size_t b, e;
     if (!FindSection(lines, section, b, e)) return std::string(def);
@@ -152,7 +135,7 @@ std::string IniReadString(const std::string& file, std::string_view section, std
 std::vector<std::string> IniReadKeys(const std::string& file, std::string_view section) {
     std::vector<std::string> keys;
     std::string bytes;
-    if (!ReadWhole(file, bytes)) return keys;
+    if (!ReadFileBytes(file, bytes)) return keys;
     const std::vector<Line> lines = SplitLines(bytes);
     size_t b, e;
     if (!FindSection(lines, section, b, e)) return keys;
@@ -176,7 +159,7 @@ bool IniWriteString(const std::string& file, std::string_view section, std::stri
         k.front() == ';')
         return false;
     std::string bytes;
-    if (!ReadWhole(file, bytes) && errno != ENOENT) return false;
+    if (!ReadFileBytes(file, bytes) && errno != ENOENT) return false;
     const char* nl = bytes.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const std::vector<Line> lines = SplitLines(bytes);
     const std::string entry = std::string(k) + "=" + std::string(value);

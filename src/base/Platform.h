@@ -9,6 +9,8 @@ void OutputDebugString(std::string_view text);
 // The process's current directory, without a trailing '/'.
 std::string CurrentDir();
 bool FileExists(const std::string& path);
+// The whole file, byte for byte; false (errno set) when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& out);
 // The folder of the running program, with a trailing '/'.
 std::string ProgramDir();
 // The running program's file name without folder and extension.

@@ -1,4 +1,5 @@
 #include "SettingsStore.h"
+#include "Platform.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -96,24 +97,6 @@ std::string FileOfRoot(const std::string& root) {
     return dir.empty() ? std::string() : dir + "/" + root + ".conf";
 }
 
-bool ReadWhole(const std::string& file, std::string& out) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return true;
-}
 
 // The file's current content (re-read when it changed on disk).
 Cached& Load(const std::string& file) {
@@ -122,7 +105,7 @@ Cached& Load(const std::string& file) {
     const Stamp now = StampOf(file);
     if (c.loaded && now == c.stamp) return c;
     std::string bytes;
-    if (now.exists && ReadWhole(file, bytes))
+    if (now.exists && ReadFileBytes(file, bytes))
         c.file.Parse(bytes);
     else
         c.file.Clear();

@@ -3,14 +3,13 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 #include "base/AnsiString.h"
 #include "base/DateTime.h"
 #include "base/FormatSettings.h"
 #include "base/Platform.h"
 #include "console/CommandText.h"
+#include "console/Directives.h"
 #include "console/ResultTable.h"
 
 extern char** environ;
@@ -48,14 +47,6 @@ std::string TrimTrailing(std::string s, std::string_view chars) {
     return s;
 }
 
-bool ReadFileText(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    out = ss.str();
-    return true;
-}
 
 // The name part of a NAME=value line.
 std::string_view NameOf(std::string_view line) { return line.substr(0, line.find('=')); }
@@ -109,6 +100,7 @@ TConsole::TConsole(IConsoleHost& host) : host_(host) {
         d = [](TConsole& c, const std::string&) {
             c.Failed("??? This directive is not available in this build");
         };
+    InstallExportImportDirectives(*this);
 }
 
 TConsole::~TConsole() {
@@ -312,7 +304,7 @@ void TConsole::RunScriptCall(CommandText& rest) {
         return;
     }
     std::string text;
-    if (!ReadFileText(file, text)) {
+    if (!ReadFileBytes(file, text)) {
         Failed("??? Cannot read " + file);
         return;
     }

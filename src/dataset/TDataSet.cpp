@@ -429,39 +429,21 @@ void TDataSet::RestoreAfterInsert() {
     cursorOnActive_ = false;
 }
 
-void TDataSet::Insert() {
-    BeginInsertAppend();
-    UpdateCursorPos();
-    std::swap(activeBuf_, savedBuf_);
-    savedHasRecord_ = hasRecord_, savedBof_ = bof_, savedEof_ = eof_;
-    try {
-        InternalInsert();
-        InitRecord(activeBuf_);
-    } catch (...) {
-        RestoreAfterInsert();
-        throw;
-    }
-    hasRecord_ = true;
-    cursorOnActive_ = true;
-    bof_ = eof_ = false;
-    modified_ = false;
-    SetState(dsInsert);
-    Fire(OnNewRecord, *this);
-    modified_ = false;
-    Notify(TDataEvent::deDataSetChange, nullptr, 0);
-    Fire(AfterInsert, *this);
-    DoAfterScroll();
-}
+void TDataSet::Insert() { StartNewRecord(false); }
 
-void TDataSet::Append() {
+void TDataSet::Append() { StartNewRecord(true); }
+
+void TDataSet::StartNewRecord(bool append) {
     BeginInsertAppend();
+    if (!append) UpdateCursorPos();
     std::swap(activeBuf_, savedBuf_);
     savedHasRecord_ = hasRecord_, savedBof_ = bof_, savedEof_ = eof_;
     try {
-        InternalLast();
+        if (append) InternalLast();
         InternalInsert();
         InitRecord(activeBuf_);
-        SetBookmarkFlag(activeBuf_, bfEOF);
+        // An appended record goes to the end whatever the cursor says.
+        if (append) SetBookmarkFlag(activeBuf_, bfEOF);
     } catch (...) {
         RestoreAfterInsert();
         throw;

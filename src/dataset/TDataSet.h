@@ -308,6 +308,8 @@ private:
     void CheckRequiredFields();
     void FreeFieldBuffers();
     void BeginInsertAppend();
+    // Insert (at the cursor) or Append (at the end) of a fresh record.
+    void StartNewRecord(bool append);
     void RestoreAfterInsert();
     void AddRecord(const std::vector<Variant>& values, bool append);
     void RunGuarded(const std::function<void()>& op, const TDataSetErrorEvent& onError);
