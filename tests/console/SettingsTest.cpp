@@ -1,4 +1,5 @@
 #include "ConsoleTestBase.h"
+#include "base/Platform.h"
 #include "base/SettingsStore.h"
 
 using Settings = ConsoleTest;
@@ -42,4 +43,17 @@ TEST_F(Settings, TheLocalEnvironmentSurvivesARestart) {
     again.LoadSettings();
     ASSERT_EQ(again.LocalEnvironment().Count(), 2);
     EXPECT_EQ(again.LocalEnvironment()[1], "B=two");
+}
+
+TEST_F(Settings, MessagesComeFromTheLanguageFileBesideTheProgram) {
+    const std::string lng = ProgramDir() + "tabulon-ENG.lng";
+    EXPECT_EQ(MsgText("FileNotExist", "File not exist"), "File not exist");
+    {
+        std::ofstream(lng) << "[Msg]\nFileNotExist=No such script: \n";
+    }
+    const std::string text = MsgText("FileNotExist", "File not exist");
+    const std::string other = MsgText("NameBuffer", "Name buffer");
+    std::filesystem::remove(lng);
+    EXPECT_EQ(text, "No such script:");
+    EXPECT_EQ(other, "Name buffer");
 }

@@ -338,3 +338,22 @@ TEST(QueryOwner, DisconnectClosesTheQueriesOfTheConnectionsOwner) {
     EXPECT_FALSE(grid->Active());
     EXPECT_EQ(grid->Connection(), nullptr);
 }
+
+TEST_F(Queries, Utf8TextIsConvertedAndNeverCutInsideACharacter) {
+    db.ExecSQL("create table u(s varchar(3), t text)");
+    // The engine holds UTF-8: three two-byte letters do not fit three bytes.
+    db.ExecSQL("insert into u values('\xC3\xA9\xC3\xA9\xC3\xA9', 'caf\xC3\xA9 \xE2\x82\xAC')");
+    db.SetUTF8(true);
+    Run("select s, t from u");
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "\xE9");
+    EXPECT_EQ(q->FieldByName("T")->AsString(), "caf\xE9 \x80");
+    // Values written and parameters sent go back as UTF-8.
+    q->Close();
+    q->SetSQLText("select :p as p, length(:p) as n");
+    q->Params()[0].SetAsString("\xE9\x80");
+    q->Params()[1].SetAsString("\xE9\x80");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("P")->AsString(), "\xE9\x80");
+    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 2);
+    db.SetUTF8(false);
+}
