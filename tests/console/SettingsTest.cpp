@@ -47,13 +47,14 @@ TEST_F(Settings, TheLocalEnvironmentSurvivesARestart) {
 
 TEST_F(Settings, MessagesComeFromTheLanguageFileBesideTheProgram) {
     const std::string lng = ProgramDir() + "tabulon-ENG.lng";
-    EXPECT_EQ(MsgText("FileNotExist", "File not exist"), "File not exist");
+    // Tests run side by side: only a key no other test reads is given.
+    EXPECT_EQ(MsgText("NameScript", "Name script for save database"), "Name script for save database");
     {
-        std::ofstream(lng) << "[Msg]\nFileNotExist=No such script: \n";
+        std::ofstream(lng) << "[Msg]\nnamescript = Script name: \n";
     }
-    const std::string text = MsgText("FileNotExist", "File not exist");
+    const std::string text = MsgText("NameScript", "Name script for save database");
     const std::string other = MsgText("NameBuffer", "Name buffer");
     std::filesystem::remove(lng);
-    EXPECT_EQ(text, "No such script:");
+    EXPECT_EQ(text, "Script name:");
     EXPECT_EQ(other, "Name buffer");
 }
