@@ -30,7 +30,7 @@ TEST_F(Interpreter, CommandsAreClassifiedByTheirFirstCharacters) {
 TEST_F(Interpreter, EchoErrorsAndStopErr) {
     console.Settings().EchoOn = false;
     EXPECT_EQ(Run("-- hidden\r\ncreate table t(a);\r\nselect * from t;\r\n--$DBFE -select=x\r\n"),
-              "processed...\n0 row selected...\n--$DBFE -select=x\n??? This directive is not available in this build\n");
+              "processed...\n0 row selected...\n--$DBFE -select=x\n??? select parameter not defined\n");
     console.Settings().EchoOn = true;
     EXPECT_EQ(Run("insert into nowhere values(1);\r\ninsert into t values(1);"),
               "SQL: insert into nowhere values(1);\n??? SQLite ERR-no such table: nowhere\n"

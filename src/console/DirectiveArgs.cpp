@@ -1,0 +1,52 @@
+#include "console/DirectiveArgs.h"
+
+#include "base/AnsiString.h"
+
+namespace {
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+size_t FindNoCase(std::string_view text, std::string_view key) {
+    if (key.empty() || key.size() > text.size()) return std::string_view::npos;
+    for (size_t i = 0; i + key.size() <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < key.size() && AsciiUpper(text[i + k]) == AsciiUpper(key[k])) ++k;
+        if (k == key.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+DirectiveArgs DirectiveArgs::Parse(std::string_view line) {
+    DirectiveArgs a;
+    const size_t blank = line.find(' ');
+    const std::string_view after = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
+    const std::string params = TrimLeft(after.substr(0, 256)) + " ";
+    const size_t end = params.find(' ');
+    a.FileName = Trim(std::string_view(params).substr(0, end));
+    a.Options = TrimLeft(std::string_view(params).substr(end, 255)) + " ";
+    return a;
+}
+
+std::string DirectiveArgs::GetOption(std::string_view key, std::string_view options) {
+    const size_t at = FindNoCase(options, key);
+    if (at == std::string_view::npos) return std::string();
+    const std::string rest = TrimLeft(options.substr(at + key.size()));
+    size_t end = 0;
+    bool quoted = false;
+    for (; end < rest.size(); ++end) {
+        if (rest[end] == '"') quoted = !quoted;
+        else if (rest[end] == ' ' && !quoted) break;
+    }
+    std::string value = Trim(std::string_view(rest).substr(0, end));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = Trim(std::string_view(value).substr(1, value.size() - 2));
+    if (!value.empty() && value.back() == ';') {
+        value = Trim(std::string_view(value).substr(0, value.size() - 1));
+        // -select="..."; ends a line as often as not: the quotes go as well.
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = Trim(std::string_view(value).substr(1, value.size() - 2));
+    }
+    return value;
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// The argument text of an import or export directive line:
+//   --$WORD FILE -Option=value -Other="value with blanks"
+// The file name ends at the first blank (no quotes are removed from it);
+// the options follow it.
+struct DirectiveArgs {
+    std::string FileName;
+    std::string Options;  // left-trimmed, one blank appended
+
+    static DirectiveArgs Parse(std::string_view line);
+
+    // The value after `key` (ASCII case ignored) up to the first blank
+    // outside double quotes; surrounding quotes and one trailing ';' are
+    // removed. A missing key gives "".
+    static std::string GetOption(std::string_view key, std::string_view options);
+    std::string Option(std::string_view key) const { return GetOption(key, Options); }
+};

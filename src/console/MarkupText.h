@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Text placed into the XML and HTML exports (ANSI bytes in, ANSI bytes out).
+
+// & < > " become entities; with `lineBreaks` CR LF becomes "<br/>". Control
+// characters that XML does not allow in a document become '?'.
+std::string MarkupEscape(std::string_view text, bool lineBreaks);
+
+// A column name usable as an XML element name: each character that may not
+// stand in a name becomes '_', and a name that may not start with its first
+// character gets a leading '_'. Valid names come back unchanged.
+std::string XmlElementName(std::string_view name);
