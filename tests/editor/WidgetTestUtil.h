@@ -1,0 +1,51 @@
+#pragma once
+// Small helpers shared by the widget tests.
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+inline void ShowAndFocus(QWidget* w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    w->setFocus();
+    (void)QTest::qWaitForWindowExposed(w);
+    QApplication::processEvents();
+}
+
+inline void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(w, key, mods); }
+
+// Screenshots land under the build folder for a person to look at.
+inline void SaveShot(QWidget* w, const char* name) {
+    QApplication::processEvents();
+    QDir().mkpath(SCREENSHOT_DIR);
+    w->grab().save(QString(SCREENSHOT_DIR) + "/" + name);
+}
+
+// Typed text as a keyboard delivers it, also for letters QTest cannot map
+// to keys (Cyrillic): the key code is the upper-case character.
+inline void TypeText(QWidget* w, const QString& s) {
+    for (const QChar ch : s) {
+        QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+    }
+}
+
+// Mouse events straight to the widget, as the window system would send them
+// while the button is held (also outside the widget).
+inline void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
+                  held, mods);
+    QApplication::sendEvent(w, &e);
+}
+
+inline void DoubleClick(QWidget* w, QPoint at) {
+    Mouse(w, QEvent::MouseButtonPress, at);
+    Mouse(w, QEvent::MouseButtonRelease, at);
+    Mouse(w, QEvent::MouseButtonDblClick, at);
+    Mouse(w, QEvent::MouseButtonRelease, at);
+}
