@@ -193,15 +193,31 @@ std::string TMemoModel::AdjustLineBreaks(std::string_view s) {
 namespace {
 // True when every CR is followed by LF and every LF preceded by CR.
 bool BreaksAreNormal(std::string_view s) {
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\r') {
-            if (i + 1 >= s.size() || s[i + 1] != '\n') return false;
-            ++i;
-        } else if (s[i] == '\n') {
-            return false;
-        }
+    // Every line of output passes here: jump from break to break.
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    for (;;) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+        const char* upTo = cr ? cr : end;
+        if (std::memchr(p, '\n', static_cast<size_t>(upTo - p))) return false;
+        if (!cr) return true;
+        if (cr + 1 >= end || cr[1] != '\n') return false;
+        p = cr + 2;
     }
-    return true;
+}
+
+// Calls f(i) for every CR LF pair of s, i the index of the CR.
+template <class F>
+void ForEachBreak(std::string_view s, F&& f) {
+    const char* const base = s.data();
+    const char* p = base;
+    const char* const end = base + s.size();
+    while (p + 1 < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - 1 - p)));
+        if (!cr) return;
+        if (cr[1] == '\n') f(static_cast<int>(cr - base));
+        p = cr + 1;
+    }
 }
 }  // namespace
 
@@ -272,14 +288,19 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
         starts_.Clear();
         starts_.Add(1);
         text_.Assign(newText.data(), newText.size());
-        for (int i = 0; i + 1 < m; ++i)
-            if (newText[static_cast<size_t>(i)] == '\r' && newText[static_cast<size_t>(i) + 1] == '\n') starts_.Add(i + 3);
+        ForEachBreak(newText, [&](int i) { starts_.Add(i + 3); });
         RecountWidths();
         full = true;
     } else {
-        const int wb = LineWidthAt(b);
-        if (wb >= maxBefore) cacheLost = full = true;
-        RemoveWidth(a == b ? wb : LineWidthAt(a));
+        // Appending after a line's end with a line break leaves that line as
+        // it was: its width need not be measured twice (every output line
+        // arrives this way).
+        const bool keepsLineA = k == 0 && s == L + 1 && m >= 2 && newText[0] == '\r' && newText[1] == '\n';
+        const int wb = keepsLineA ? 0 : LineWidthAt(b);
+        if (!keepsLineA) {
+            if (wb >= maxBefore) cacheLost = full = true;
+            RemoveWidth(a == b ? wb : LineWidthAt(a));
+        }
         for (int i = b; i > a; --i) {
             const int w = i == b ? wb : LineWidthAt(i);
             if (w >= maxBefore) cacheLost = full = true;
@@ -290,15 +311,13 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
         text_.Erase(static_cast<size_t>(s - 1), static_cast<size_t>(k));
         text_.Insert(static_cast<size_t>(s - 1), newText.data(), newText.size());
 
-        for (int i = 0; i + 1 < m; ++i) {
-            if (newText[static_cast<size_t>(i)] == '\r' && newText[static_cast<size_t>(i) + 1] == '\n') {
-                ++inserted;
-                starts_.Insert(a + inserted, s + i + 2);
-            }
-        }
+        ForEachBreak(newText, [&](int i) {
+            ++inserted;
+            starts_.Insert(a + inserted, s + i + 2);
+        });
         starts_.AddFrom(a + inserted + 1, d);
 
-        for (int i = a; i <= a + inserted; ++i) {
+        for (int i = keepsLineA ? a + 1 : a; i <= a + inserted; ++i) {
             const int w = LineWidthAt(i);
             if (!cacheLost && w > maxBefore) full = true;
             AddWidth(w);

@@ -34,6 +34,19 @@ void TQorMemoStrings::Delete(int i) {
     }
 }
 
+void TQorMemoStrings::DeleteLines(int first, int count) {
+    const int n = GetCount();
+    if (first < 0 || first >= n || count <= 0) return;
+    const int last = count >= n - first ? n : first + count;  // exclusive
+    if (last < n) {
+        Replace(memo_.PointToOffset(1, first + 1), memo_.PointToOffset(0, last + 1), "");
+    } else if (first == 0) {
+        Replace(1, memo_.TextLength(), "");
+    } else {
+        Replace(memo_.PointToOffset(-1, first + 1), memo_.PointToOffset(-2, n + 1), "");
+    }
+}
+
 void TQorMemoStrings::Insert(int i, std::string_view s) {
     if (memo_.TextLength() == 0) {
         memo_.SetText(s);

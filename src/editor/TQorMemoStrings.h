@@ -15,6 +15,10 @@ public:
     void Insert(int i, std::string_view s) override;
     void Delete(int i) override;
     void Clear() override;
+    // Deletes `count` lines from line `first` (0-based) in one edit: an
+    // output pane dropping its oldest two thousand lines repaints and
+    // records once instead of two thousand times.
+    void DeleteLines(int first, int count);
 
 protected:
     std::string GetTextStr() const override;

@@ -6,6 +6,7 @@
 #include "base/TStrings.h"
 #include "editor/TMemoModel.h"
 #include "editor/TMCRanges.h"
+#include "editor/TQorMemoStrings.h"
 #include "editor/TSelectionRange.h"
 #include "editor/TWholeTextRange.h"
 
@@ -250,4 +251,27 @@ TEST(MemoModel, AnEditNeverSplitsALineBreak) {
     r.SetText("");
     EXPECT_EQ(m.Text(), "abcd");
     ExpectConsistent(m);
+}
+
+TEST(MemoModel, OutputLinesAppendAndDropTheOldestInOneEdit) {
+    TMemoModel memo;
+    auto& lines = static_cast<TQorMemoStrings&>(memo.Lines());
+    lines.Add("the widest line of them all");
+    for (int i = 0; i < 9; ++i) lines.Add("line " + std::to_string(i));
+    EXPECT_EQ(memo.MaxLineWidth(), 27);
+    memo.SetTabSize(8);
+    lines.Add("\tx");  // a tab expands: width 9 with stops of 8
+    lines.DeleteLines(0, 3);
+    EXPECT_EQ(lines.Count(), 8);
+    EXPECT_EQ(lines[0], "line 2");
+    EXPECT_EQ(memo.MaxLineWidth(), 9);
+    lines.Add(std::string(40, 'w'));
+    EXPECT_EQ(memo.MaxLineWidth(), 40);
+    lines.DeleteLines(5, 100);  // through the end: the break before goes too
+    EXPECT_EQ(lines.Count(), 5);
+    EXPECT_EQ(memo.Text(), "line 2\r\nline 3\r\nline 4\r\nline 5\r\nline 6");
+    EXPECT_EQ(memo.MaxLineWidth(), 6);
+    lines.DeleteLines(0, 5);
+    EXPECT_EQ(memo.TextLength(), 0);
+    lines.DeleteLines(0, 1);  // nothing left: nothing happens
 }
