@@ -88,6 +88,8 @@ int TMemoModel::PointToOffset(int column, int line) const {
 
 int TMemoModel::LineIndexOf(int offset) const {
     const int n = LineCount();
+    // Output arrives at the end: the last line answers at once.
+    if (n > 0 && offset >= starts_.Get(n - 1)) return n - 1;
     const int L = TextLength();
     int i = L >= 1 ? static_cast<int>(static_cast<int64_t>(n) * offset / L) - 1 : 0;
     i = std::clamp(i, 0, n - 1);
