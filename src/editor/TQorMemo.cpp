@@ -303,6 +303,10 @@ void TQorMemo::paintEvent(QPaintEvent* e) {
     if (vbar_->isVisible() && hbar_->isVisible())
         p.fillRect(QRect(vbar_->x(), hbar_->y(), vbar_->width(), hbar_->height()), palette().color(QPalette::Button));
     caretDrawn_ = QRect();
+    if (caretPosDirty_) {
+        caretPos_ = CaretPixel();
+        caretPosDirty_ = false;
+    }
     if (CaretVisible() && caretBlinkOn_) {
         const QRect c = CaretRect().intersected(a);
         if (!c.isEmpty()) {
@@ -567,7 +571,9 @@ void TQorMemo::VisibleAreaChanged(const TVisibleRect& before, const TVisibleRect
 // ---------------------------------------------------------------------------
 // Caret
 
-QRect TQorMemo::CaretRect() const { return QRect(caretPos_, QSize(2, std::max(1, cellH_ - 2))); }
+QRect TQorMemo::CaretRect() const {
+    return QRect(caretPosDirty_ ? CaretPixel() : caretPos_, QSize(2, std::max(1, cellH_ - 2)));
+}
 
 void TQorMemo::UpdateCaretRect() {
     // A pending full repaint draws the caret where it now is.
@@ -604,13 +610,23 @@ void TQorMemo::ShowCaret() {
     }
 }
 
-void TQorMemo::PlaceCaret() {
+QPoint TQorMemo::CaretPixel() const {
     const TPoint p = CaretPoint();
     const TVisibleRange& vis = model_->VisibleRange();
     const int c = model_->PointToVisualColumn(p.X, p.Y);
     const QRect a = ClientArea();
-    const QPoint pos(a.left() + leftMargin_ + (c - vis.LeftCol()) * cellW_ - 1,
-                     a.top() + topMargin_ + (p.Y - vis.TopLine()) * cellH_ + 1);
+    return {a.left() + leftMargin_ + (c - vis.LeftCol()) * cellW_ - 1, a.top() + topMargin_ + (p.Y - vis.TopLine()) * cellH_ + 1};
+}
+
+void TQorMemo::PlaceCaret() {
+    // Without a caret, or before a full repaint, the position is worked out
+    // when it is needed: a burst of appends places it once.
+    if (!caretExists_ || fullRepaintPending_) {
+        caretPosDirty_ = true;
+        return;
+    }
+    caretPosDirty_ = false;
+    const QPoint pos = CaretPixel();
     if (pos == caretPos_) return;
     caretPos_ = pos;
     caretBlinkOn_ = true;

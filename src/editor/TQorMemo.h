@@ -169,6 +169,7 @@ private:
     // The caret's (column, line), with a caret on the LF of a line break
     // shown at the start of the next line.
     TPoint CaretPoint() const;
+    QPoint CaretPixel() const;
     void MoveCaret(int offset, bool extend);
     int WordLeft(int c) const;
     int WordRight(int c) const;
@@ -205,6 +206,7 @@ private:
     bool caretShown_ = false;
     bool caretBlinkOn_ = true;
     QPoint caretPos_;
+    bool caretPosDirty_ = true;
     // Where the caret was last drawn, so that hiding it repaints that spot.
     QRect caretDrawn_;
 

@@ -1,0 +1,183 @@
+// The SQL editor control: typing aids, colouring on screen, font change.
+#include <QImage>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "WidgetTestUtil.h"
+#include "editor/ConsoleInputColoring.h"
+#include "editor/TQorEditor.h"
+#include "editor/TSelectionRange.h"
+
+namespace {
+
+std::unique_ptr<TQorEditor> ShownEditor(std::string_view text, int w = 420, int h = 200) {
+    auto e = std::make_unique<TQorEditor>();
+    SetupConsoleInputColoring(e->SyntaxColoring());
+    e->resize(w, h);
+    e->SetText(text);
+    ShowAndFocus(e.get());
+    return e;
+}
+
+int Caret(TQorEditor& e) { return e.Model().Selection().CaretOffset(); }
+
+// Glyphs are smoothed: a pixel counts as drawn in a colour when it is a
+// blend of that colour and the background with at least half the colour.
+bool Inked(QColor p, QColor c, QColor bg) {
+    double sum = 0, weight = 0;
+    const int pc[3] = {p.red(), p.green(), p.blue()}, cc[3] = {c.red(), c.green(), c.blue()},
+              bc[3] = {bg.red(), bg.green(), bg.blue()};
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(bc[i] - cc[i]) < 64) continue;
+        sum += double(bc[i] - pc[i]) / (bc[i] - cc[i]);
+        weight += 1;
+    }
+    if (weight == 0) return p == c;
+    const double a = sum / weight;
+    if (a < 0.5) return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::abs(pc[i] - (bc[i] + a * (cc[i] - bc[i]))) > 40) return false;
+    return true;
+}
+
+// How many pixels of the given colour the cells (column, line) onwards hold.
+int CountColour(TQorEditor& e, TPoint from, int cells, QColor colour, QColor bg = Qt::white) {
+    const QImage img = e.grab().toImage();
+    const QPoint p = e.PointToClient(from);
+    int n = 0;
+    for (int y = p.y(); y < p.y() + e.CharHeight(); ++y)
+        for (int x = p.x(); x < p.x() + cells * e.CharWidth(); ++x)
+            if (Inked(img.pixelColor(x, y), colour, bg)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(EditorWidget, EnterRepeatsTheLeadingBlanks) {
+    auto e = ShownEditor("\t  select x\r\nnext");
+    e->SetSelStart(6);  // after "sel"
+    Key(e.get(), Qt::Key_Return);
+    EXPECT_EQ(e->GetText(), "\t  sel\r\n\t  ect x\r\nnext");
+    EXPECT_EQ(e->Model().OffsetToPoint(Caret(*e)), (TPoint{4, 2}));
+
+    // Inside the blanks only those before the caret are copied; the rest
+    // moves down with the text.
+    e->SetText("\t  x");
+    e->SetSelStart(2);
+    Key(e.get(), Qt::Key_Return);
+    EXPECT_EQ(e->GetText(), "\t \r\n\t  x");
+
+    // A selection is replaced by the break and the indentation.
+    e->SetText("  abc def");
+    e->Model().Selection().CollapseTo(4);
+    e->Model().Selection().ExtendTo(8);
+    Key(e.get(), Qt::Key_Return);
+    EXPECT_EQ(e->GetText(), "  a\r\n  ef");
+
+    e->SetAutoIndent(false);
+    e->SetText("  abc");
+    e->SetSelStart(5);
+    Key(e.get(), Qt::Key_Return);
+    EXPECT_EQ(e->GetText(), "  abc\r\n");
+}
+
+TEST(EditorWidget, BlockExpansionAndReadOnly) {
+    auto e = ShownEditor("  \r\nx");
+    e->SetAutoIndentIncrease(true);
+    e->SetSelStart(2);
+    QTest::keyClicks(e.get(), "{");
+    EXPECT_EQ(e->GetText(), "  {\r\n  \t\r\n  }\r\nx");
+    EXPECT_EQ(e->Model().OffsetToPoint(Caret(*e)), (TPoint{4, 2}));
+
+    // After other text, or in the middle of a line, it is just a character.
+    e->SetText("if x");
+    e->SetSelStart(4);
+    QTest::keyClicks(e.get(), "{");
+    EXPECT_EQ(e->GetText(), "if x{");
+    e->SetText("  ab");
+    e->SetSelStart(2);
+    QTest::keyClicks(e.get(), "{");
+    EXPECT_EQ(e->GetText(), "  {ab");
+    // At the very end of the text it expands too.
+    e->SetText("\t");
+    e->SetSelStart(1);
+    QTest::keyClicks(e.get(), "{");
+    EXPECT_EQ(e->GetText(), "\t{\r\n\t\t\r\n\t}");
+
+    e->SetReadOnly(true);
+    const std::string before = e->GetText();
+    Key(e.get(), Qt::Key_Return);
+    QTest::keyClicks(e.get(), "{a");
+    EXPECT_EQ(e->GetText(), before);
+}
+
+TEST(EditorWidget, DrawsTokensInTheirColoursAndSplitsThemAtTheSelection) {
+    auto e = ShownEditor("select 'a--b' -- note\r\nfrom t where x = 12;");
+    QApplication::processEvents();
+    const QColor navy(0, 0, 0x80), blue(0, 0, 0xFF), gray(0x80, 0x80, 0x80), red(0xFF, 0, 0);
+    EXPECT_GT(CountColour(*e, {1, 1}, 6, navy), 10);      // select
+    EXPECT_GT(CountColour(*e, {8, 1}, 6, blue), 10);      // 'a--b'
+    EXPECT_EQ(CountColour(*e, {8, 1}, 6, gray), 0);
+    EXPECT_GT(CountColour(*e, {15, 1}, 7, gray), 10);     // -- note
+    EXPECT_GT(CountColour(*e, {18, 2}, 2, red), 10);      // 12
+    EXPECT_EQ(CountColour(*e, {1, 2}, 4, red), 0);
+
+    // Half of "select" selected: the selected half is drawn in the highlight
+    // colours, the other half stays navy.
+    e->Model().Selection().CollapseTo(4);
+    e->Model().Selection().ExtendTo(7);
+    QApplication::processEvents();
+    const QColor highlight = e->palette().color(QPalette::Highlight);
+    EXPECT_GT(CountColour(*e, {1, 1}, 3, navy), 5);
+    EXPECT_EQ(CountColour(*e, {4, 1}, 3, navy), 0);
+    EXPECT_GT(CountColour(*e, {4, 1}, 3, highlight), 3 * e->CharWidth());
+}
+
+TEST(EditorWidget, TypingRepaintsOneLineAndRecolours) {
+    // The scan re-colours from the token before the edit to the next token
+    // that comes out as before: here the end of line 2.
+    auto e = ShownEditor("select a;\r\nfrom b;\r\nwhere c;\r\norder by d;");
+    e->SetSelStart(e->Model().PointToOffset(5, 2) - 1);
+    QTest::qWait(20);
+    e->ResetPaintedLines();
+    QTest::keyClicks(e.get(), "x");
+    QTest::qWait(20);
+    EXPECT_LE(e->PaintedLines(), 2);
+    EXPECT_LT(CountColour(*e, {1, 2}, 4, QColor(0, 0, 0x80)), 5);  // "fromx" is no keyword
+    Key(e.get(), Qt::Key_Backspace);
+    QApplication::processEvents();
+    EXPECT_GT(CountColour(*e, {1, 2}, 4, QColor(0, 0, 0x80)), 10);
+}
+
+TEST(EditorWidget, FontChangeRecoloursInTheNewFont) {
+    auto e = ShownEditor("select 1");
+    const int h = e->CharHeight();
+    TFont f = e->Font();
+    f.Size = 16;
+    e->SetFont(f);
+    EXPECT_GT(e->CharHeight(), h);
+    ASSERT_NE(e->Editor().FirstRange(), nullptr);
+    for (TSyntaxRange* t = e->Editor().FirstRange(); t; t = t->NextRange()) EXPECT_EQ(t->GetFont()->Size, 16);
+    QApplication::processEvents();
+    EXPECT_GT(CountColour(*e, {1, 1}, 6, QColor(0, 0, 0x80)), 20);
+}
+
+TEST(EditorWidget, ColouredScriptScreenshot) {
+    auto e = ShownEditor(
+        "-- goods with their prices\r\n"
+        "select g.id, g.name, round(p.price * 1.2, 2) as gross\r\n"
+        "  from goods g\r\n"
+        "  join prices p on (p.goods_id = g.id)\r\n"
+        " where g.name like '\xD7\xE0\xE9%' /* tea */\r\n"
+        "   and p.price > 10\r\n"
+        " order by g.name;\r\n"
+        "pragma table_info(goods);",
+        560, 200);
+    e->Model().Selection().CollapseTo(e->Model().PointToOffset(3, 3));
+    e->Model().Selection().ExtendTo(e->Model().PointToOffset(10, 4));
+    SaveShot(e.get(), "sql_editor.png");
+    EXPECT_TRUE(e->CaretVisible());
+}
