@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "base/AnsiString.h"
@@ -16,6 +17,7 @@
 #include "console/TConsole.h"
 #include "dataset/TField.h"
 #include "dbf/TDbfTab.h"
+#include "sqlite/TQorSQLite3Statement.h"
 
 namespace {
 
@@ -178,12 +180,16 @@ void RunDbfImport(TConsole& console, const std::string& line) {
     int count = 0;
     {
         ImportSavepoint savepoint(console.Session());
-        std::vector<TVarRec> values(imported.size());
+        // Compiled at the first record, so that a file without records still
+        // runs no statement at all; finalized before the savepoint's release.
+        std::optional<TQorSQLite3Statement> statement;
         for (dbf.First(); !dbf.Eof(); dbf.Next()) {
             if (limit > 0 && dbf.RecNo() > limit) break;
+            if (!statement) statement.emplace(console.Session(), insert);
             for (size_t k = 0; k < imported.size(); ++k)
-                values[k] = ImportValue(dbf.DbfField(imported[k]), *dbf.Fields()[imported[k]]);
-            console.Session().ExecSQLArgs(insert, values);
+                statement->Bind(static_cast<int>(k) + 1,
+                                ImportValue(dbf.DbfField(imported[k]), *dbf.Fields()[imported[k]]));
+            statement->Execute();
             if (++count % step == 0)
                 console.Host().ShowProgress(" Record import: " + std::to_string(dbf.RecNo()) + "/" +
                                             std::to_string(total));
