@@ -72,5 +72,100 @@ else
   echo "shared data or sqlite3 missing: script comparison skipped"
 fi
 
+# The DBF, XML and HTML directives on real files, checked with the sqlite3
+# shell, Debian's python3 with dbfread, and xmllint.
+py=/usr/bin/python3
+if [ -n "$data" ] && [ -f "$data/dbf/dbase_03.dbf" ] && [ -f "$data/dbf/dbase_83.dbf" ] \
+   && command -v sqlite3 > /dev/null && command -v xmllint > /dev/null \
+   && "$py" -c 'import dbfread' 2> /dev/null; then
+  d=$work/dir
+  mkdir -p "$d"
+  cp "$data/dbf/dbase_03.dbf" "$data/dbf/dbase_83.dbf" "$d/"
+  db=$d/dir.db
+  # File names without a folder, as a user types them: run inside the folder.
+  prog=$(cd "$(dirname "$run")" && pwd)/$(basename "$run")
+  directives() { (cd "$d" && "$prog" --set ShowTime=N "$@"); }
+
+  # Import: chosen fields (a missing one ignored) into a named table, up to
+  # record 5; -RowNum=abc sets no limit; a memo field stops the import.
+  printf -- '--$DBFI dbase_03.dbf -Table=pts -Fields=type,max_pdop,date_visit,unfilt_pos,nosuch -RowNum=5\n--$DBFL dbase_03.dbf -Fields=Type -RowNum=abc\n' \
+    > "$d/import.sql"
+  directives "$db" import.sql > "$d/import.out" 2>&1 || fail "dbase_03 import reported a failure"
+  grep -q '^Load 5 records from DBF to SQLite table: pts' "$d/import.out" || fail "-RowNum=5 did not load 5 records"
+  grep -q '^Load 14 records from DBF to SQLite table: dbase_03_dbf' "$d/import.out" || fail "-RowNum=abc limited the import"
+  [ "$(sqlite3 "$db" "select group_concat(name, ',') from pragma_table_info('pts')")" = "Type,Date_Visit,Max_PDOP,Unfilt_Pos" ] \
+    || fail "-Fields= did not select the columns in file order"
+  [ "$(sqlite3 "$db" "select type, date_visit, max_pdop, unfilt_pos from pts where rowid = 1")" = "CMP|2005-07-12|5.2|2" ] \
+    || fail "imported values differ from the file's"
+  printf -- '--$DBFI dbase_83.dbf\n' > "$d/memo.sql"
+  directives "$db" memo.sql > "$d/memo.out" 2>&1 && fail "a memo field did not fail the run"
+  grep -q '^??? Field type not support: M$' "$d/memo.out" || fail "a memo field was not named"
+  [ -z "$(sqlite3 "$db" "select name from sqlite_master where name = 'dbase_83_dbf'")" ] || fail "a memo file created a table"
+
+  # An existing non-empty table: kept when the question is answered No,
+  # replaced with --overwrite.
+  printf -- '--$DBFI dbase_03.dbf -Table=pts -Fields=Type\n' > "$d/again.sql"
+  directives "$db" again.sql > "$d/again.out" 2> "$d/again.err"
+  grep -q 'Table pts exists and containt 5 records.*-> No' "$d/again.err" || fail "no question before replacing a table"
+  [ "$(sqlite3 "$db" "select count(*) || ' ' || count(max_pdop) from pts")" = "5 5" ] || fail "answering No changed the table"
+  directives --overwrite "$db" again.sql > "$d/again.out" 2> "$d/again.err"
+  grep -q -- '-> Yes' "$d/again.err" || fail "--overwrite did not answer Yes"
+  [ "$(sqlite3 "$db" "select count(*) from pts")" = 14 ] || fail "--overwrite did not replace the table"
+  [ "$(sqlite3 "$db" "select count(*) from pragma_table_info('pts')")" = 1 ] || fail "the replaced table kept its old columns"
+
+  # Export: an OK# column becomes the logical field OK, a text over 255
+  # characters a C(255) field; without -select= nothing is written; an existing
+  # file is kept unless --overwrite answers Yes.
+  sqlite3 "$db" "create table ex(\"OK#\" char(1), note varchar(300));
+    insert into ex values ('y', printf('%.300c', 'a')), ('n', 'short'), ('', 'blank');"
+  printf -- '--$DBFE ex.dbf -select="select * from ex"\n' > "$d/export.sql"
+  directives "$db" export.sql > "$d/export.out" 2>&1 || fail "the DBF export reported a failure"
+  "$py" -c '
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1])
+f = [(x.name, x.type, x.length) for x in t.fields]
+assert f == [("OK", "L", 1), ("NOTE", "C", 255)], f
+r = [(x["OK"], len(x["NOTE"])) for x in t]
+assert r == [(True, 255), (False, 5), (None, 5)], r
+' "$d/ex.dbf" || fail "the exported DBF file reads back wrong"
+  printf -- '--$DBFE noselect.dbf -Ansi=1\n' > "$d/nosel.sql"
+  directives "$db" nosel.sql > "$d/nosel.out" 2>&1 && fail "an export without -select= did not fail"
+  grep -q '^??? select parameter not defined$' "$d/nosel.out" || fail "no message for a missing -select="
+  [ -e "$d/noselect.dbf" ] && fail "an export without -select= wrote a file"
+  printf -- '--$DBFE ex.dbf -select="select note from ex where rowid = 2"\n' > "$d/over.sql"
+  directives "$db" over.sql > "$d/over.out" 2> "$d/over.err"
+  grep -q 'File ex.dbf exists. Rewrite? -> No' "$d/over.err" || fail "no question before replacing a file"
+  [ "$("$py" -c 'import sys, dbfread; print(len(dbfread.DBF(sys.argv[1])))' "$d/ex.dbf")" = 3 ] || fail "answering No replaced the file"
+  directives --overwrite "$db" over.sql > "$d/over.out" 2>&1 || fail "the replacing export reported a failure"
+  [ "$("$py" -c 'import sys, dbfread; print([r["NOTE"] for r in dbfread.DBF(sys.argv[1])])' "$d/ex.dbf")" = "['short']" ] \
+    || fail "--overwrite did not replace the file"
+
+  # XML and HTML: an empty result, and values with markup, quotes and line
+  # breaks, must stay well-formed.
+  sqlite3 "$db" "create table mk(\"a b\" text, v text);
+    insert into mk values ('<b>bold</b> & \"quoted\" ''single''', 'line one' || char(13, 10) || 'line <two>');"
+  cat > "$d/markup.sql" <<'SQL'
+--$XMLE empty.xml -select="select * from mk where 0"
+--$HTME empty.html -select="select * from mk where 0"
+--$XMLS mk.xml -select="select * from mk"
+--$HTMS mk.html -select="select * from mk"
+SQL
+  directives "$db" markup.sql > "$d/markup.out" 2>&1 || fail "the XML and HTML exports reported a failure"
+  for f in empty.xml mk.xml; do
+    { [ -s "$d/$f" ] && xmllint --noout "$d/$f" 2> "$d/lint.err"; } || { fail "$f is not well-formed XML"; head -3 "$d/lint.err"; }
+  done
+  for f in empty.html mk.html; do
+    { [ -s "$d/$f" ] && xmllint --html --noout "$d/$f" 2> "$d/lint.err"; } || { fail "$f does not pass xmllint --html"; head -3 "$d/lint.err"; }
+  done
+  grep -q '&lt;b&gt;bold&lt;/b&gt; &amp; ' "$d/mk.xml" || fail "markup in a value was not escaped in XML"
+  grep -q '&lt;b&gt;bold&lt;/b&gt; &amp; &quot;quoted&quot;' "$d/mk.html" || fail "markup in a value was not escaped in HTML"
+  grep -q '<b>' "$d/mk.html" && fail "markup from a value reached the HTML page"
+  for f in mk.xml mk.html; do
+    grep -q 'line &lt;two&gt;' "$d/$f" || fail "$f lost the text after a line break"
+  done
+else
+  echo "shared DBF files, sqlite3, xmllint or dbfread missing: directive checks skipped"
+fi
+
 if [ $failures -eq 0 ]; then echo "end-to-end: all checks passed"; exit 0; fi
 exit 1
