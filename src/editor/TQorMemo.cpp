@@ -446,10 +446,15 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
                     const TFont* f = run->GetFont();
                     p.setFont(QtFont(f));
                     p.setPen(ToQColor(f ? f->Color : clWindowText, pal));
-                    p.save();
-                    p.setClipRect(cell, Qt::IntersectClip);
-                    p.drawText(x, y + ascent_, shown);
-                    p.restore();
+                    // Only a glyph cut by the left margin needs a clip.
+                    if (cell.left() != x) {
+                        p.save();
+                        p.setClipRect(cell, Qt::IntersectClip);
+                        p.drawText(x, y + ascent_, shown);
+                        p.restore();
+                    } else {
+                        p.drawText(x, y + ascent_, shown);
+                    }
                 }
             }
             x = right;
