@@ -45,7 +45,10 @@ std::vector<std::pair<std::string, char>> PeekDbfFields(const std::string& fileN
 
 // Upper-case, comma-delimited so that ",NAME," finds one whole name.
 bool Listed(const std::string& list, const std::string& name) {
-    return list.empty() || list.find("," + AnsiUpperCase(name) + ",") != std::string::npos;
+    if (list.empty()) return true;
+    std::string key(1, ',');
+    key.append(AnsiUpperCase(name)).push_back(',');
+    return list.find(key) != std::string::npos;
 }
 
 std::string DefaultTableName(const std::string& fileName) {

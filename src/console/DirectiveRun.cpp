@@ -29,5 +29,6 @@ bool DirectiveRun::MayWrite(const std::string& fileName) {
 std::string DirectiveRun::Elapsed() const {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
     const TDateTime span = static_cast<double>(ms.count()) / 86400000.0;
-    return "\t" + FormatDateTime(FormatSettings().LongTimeFormat, span);
+    std::string text(1, '\t');
+    return text.append(FormatDateTime(FormatSettings().LongTimeFormat, span));
 }
