@@ -325,6 +325,7 @@ void TDbfTab::ReadDescriptors(int64_t fileSize) {
 
 void TDbfTab::InternalClose() {
     try {
+        if (cursorOpen_ && writable_) FlushAppended();
         if (cursorOpen_ && writable_ &&
             (Le32(&header_[4]) != static_cast<uint32_t>(recordCount_) || Le16(&header_[10]) == 0)) {
             PutLe16(&header_[10], static_cast<uint16_t>(recordSize_));
@@ -332,6 +333,8 @@ void TDbfTab::InternalClose() {
             WriteHeader();
         }
     } catch (...) {
+        appended_.clear();
+        appendedCount_ = 0;
         CloseFile();
         cursorOpen_ = false;
         throw;
@@ -348,6 +351,7 @@ void TDbfTab::InternalClose() {
     window_.clear();
     window_.shrink_to_fit();
     windowCount_ = 0;
+    appended_.shrink_to_fit();
 }
 
 void TDbfTab::CloseFile() {
@@ -380,11 +384,19 @@ void TDbfTab::WriteAt(int64_t offset, const char* data, int size) {
 }
 
 void TDbfTab::ReadRecord(int index, char* buffer) {
+    const int onDisk = RecordsOnDisk();
+    if (index >= onDisk) {
+        std::memcpy(buffer, &appended_[static_cast<size_t>(index - onDisk) * static_cast<size_t>(recordSize_)],
+                    static_cast<size_t>(recordSize_));
+        return;
+    }
     if (index < windowFirst_ || index >= windowFirst_ + windowCount_) {
         const int span = std::max(1, ReadAheadBytes / recordSize_);
         const bool backwards = windowCount_ > 0 && index < windowFirst_;
         int first = backwards ? std::max(0, index - span + 1) : index;
-        int count = std::min(span, recordCount_ - first);
+        // The window never covers appended records: their bytes are not in
+        // the file yet, and they would go stale in it once edited.
+        int count = std::min(span, onDisk - first);
         window_.resize(static_cast<size_t>(count) * static_cast<size_t>(recordSize_));
         windowCount_ = 0;
         ReadAt(firstRecord_ + static_cast<int64_t>(first) * recordSize_, window_.data(), static_cast<int>(window_.size()),
@@ -397,13 +409,50 @@ void TDbfTab::ReadRecord(int index, char* buffer) {
 }
 
 void TDbfTab::WriteRecord(int index, const char* buffer) {
+    // Records reach the file in the order they were made.
+    FlushAppended();
     WriteAt(firstRecord_ + static_cast<int64_t>(index) * recordSize_, buffer, recordSize_);
-    if (index >= windowFirst_ && index < windowFirst_ + windowCount_)
-        std::memcpy(&window_[static_cast<size_t>(index - windowFirst_) * static_cast<size_t>(recordSize_)], buffer,
-                    static_cast<size_t>(recordSize_));
+    const size_t size = static_cast<size_t>(recordSize_);
+    if (index >= windowFirst_ && index < windowFirst_ + windowCount_) {
+        std::memcpy(&window_[static_cast<size_t>(index - windowFirst_) * size], buffer, size);
+    } else if (index == RecordsOnDisk()) {
+        // A record just appended joins the window (or starts a new one when
+        // the window is full or elsewhere), so that reading it back after
+        // Post costs no read of the file.
+        if (windowCount_ == 0 || index != windowFirst_ + windowCount_ ||
+            window_.size() + size > static_cast<size_t>(std::max(ReadAheadBytes, recordSize_))) {
+            window_.clear();
+            windowCount_ = 0;
+            windowFirst_ = index;
+        }
+        window_.insert(window_.end(), buffer, buffer + size);
+        ++windowCount_;
+    }
 }
 
-void TDbfTab::WriteHeader() { WriteAt(0, reinterpret_cast<const char*>(header_.data()), HeaderSize); }
+void TDbfTab::WriteHeader() {
+    // The count in the header never promises records the file lacks.
+    FlushAppended();
+    WriteAt(0, reinterpret_cast<const char*>(header_.data()), HeaderSize);
+}
+
+void TDbfTab::FlushAppended() {
+    if (appendedCount_ == 0) return;
+    const int first = appendedFirst_;
+    // Cleared first, so that a failed write is not tried again by Close.
+    appendedCount_ = 0;
+    try {
+        // A block is at most AppendBlockBytes plus one record: it fits an int.
+        WriteAt(firstRecord_ + static_cast<int64_t>(first) * recordSize_, appended_.data(),
+                static_cast<int>(appended_.size()));
+    } catch (...) {
+        appended_.clear();
+        recordCount_ = first;
+        if (current_ >= recordCount_) current_ = recordCount_ - 1;
+        throw;
+    }
+    appended_.clear();
+}
 
 // ---- Record buffers ----
 
@@ -740,8 +789,17 @@ void TDbfTab::InternalEdit() {
 void TDbfTab::StoreNewRecord(TRecordBuffer buffer) {
     if (recordCount_ >= INT32_MAX - 1) Fail(Ansi("таблица заполнена"));
     buffer[0] = ' ';
-    WriteRecord(recordCount_, buffer);
+    if (!bufferAppends_) {
+        WriteRecord(recordCount_, buffer);
+        current_ = recordCount_++;
+        return;
+    }
+    if (appendedCount_ == 0) appendedFirst_ = recordCount_;
+    appended_.insert(appended_.end(), buffer, buffer + recordSize_);
+    ++appendedCount_;
     current_ = recordCount_++;
+    // One write per block instead of one per record.
+    if (appended_.size() >= static_cast<size_t>(AppendBlockBytes)) FlushAppended();
 }
 
 void TDbfTab::InternalPost() {

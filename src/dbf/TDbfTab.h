@@ -23,7 +23,11 @@ struct TDbfField {
 
 // The file is held open while the table is active; every record access is a
 // seek plus one read or write of exactly one record (reads of consecutive
-// records are served from one read-ahead window).
+// records are served from one read-ahead window, which a record just
+// appended joins). With BufferAppends, appended records are instead held in
+// memory and written in blocks: when a block is full, before any other write
+// to the file, and at Close; until then reads of them are answered from
+// memory and the file is shorter than the table.
 //
 // Nothing in the file is trusted: a header that disagrees with the
 // descriptors or with the file's size is refused at open with EDBFError
@@ -45,6 +49,10 @@ public:
     // CreateTable replaces an existing file without asking when true.
     bool ReCreate() const { return reCreate_; }
     void SetReCreate(bool v) { reCreate_ = v; }
+    // Appended records are written in blocks rather than one by one (for a
+    // file that nobody reads until Close).
+    bool BufferAppends() const { return bufferAppends_; }
+    void SetBufferAppends(bool v) { bufferAppends_ = v; }
     // Character fields are CP866 on file and ANSI in the program when true.
     bool OemAnsi() const { return oemAnsi_; }
     void SetOemAnsi(bool v) { oemAnsi_ = v; }
@@ -109,6 +117,8 @@ private:
     static constexpr int DescriptorSize = 32;
     // Largest read-ahead window; a record longer than that is read alone.
     static constexpr int ReadAheadBytes = 64 * 1024;
+    // Appended records are written once they fill this many bytes.
+    static constexpr int AppendBlockBytes = 64 * 1024;
 
     // Raises EDBFError naming the file; `what` is ANSI text.
     [[noreturn]] void Fail(std::string_view what) const;
@@ -119,6 +129,11 @@ private:
     void ReadRecord(int index, char* buffer);
     void WriteRecord(int index, const char* buffer);
     void WriteHeader();
+    // Writes the appended records held in memory. On failure they are
+    // dropped from the table, which then ends where the file's records do.
+    void FlushAppended();
+    // Records before this index are in the file; the rest are in appended_.
+    int RecordsOnDisk() const { return appendedCount_ > 0 ? appendedFirst_ : recordCount_; }
     void StoreNewRecord(TRecordBuffer buffer);
     void CloseFile();
 
@@ -135,6 +150,7 @@ private:
     bool readOnly_ = false;
     bool reCreate_ = true;
     bool oemAnsi_ = true;
+    bool bufferAppends_ = false;
 
     int fd_ = -1;
     bool writable_ = false;
@@ -151,6 +167,10 @@ private:
     std::vector<char> window_;  // read-ahead: records [windowFirst_, windowFirst_ + windowCount_)
     int windowFirst_ = 0;
     int windowCount_ = 0;
+
+    std::vector<char> appended_;  // records [appendedFirst_, recordCount_), not yet written
+    int appendedFirst_ = 0;
+    int appendedCount_ = 0;
 
     TCalc calc_;
 };
