@@ -218,6 +218,8 @@ void RunDbfExport(TConsole& console, const std::string& line) {
     dbf.SetReadOnly(false);
     dbf.SetFileName(args.FileName);
     dbf.SetOemAnsi(!ansi);
+    // Nobody reads the new file before it is closed.
+    dbf.SetBufferAppends(true);
     dbf.ClearDbfFields();
     TQorSQLite3Query& query = console.Query();
     query.Close();
@@ -282,9 +284,12 @@ void RunDbfExport(TConsole& console, const std::string& line) {
         if (dbf.RecordCount() % 20 == 0)
             console.Host().ShowProgress(" Record export: " + std::to_string(dbf.RecordCount()));
     }
-    console.PrintLine("Save " + std::to_string(dbf.RecordCount()) + " records to DBF from SQLite table: " + statement +
-                      run.Elapsed());
+    const int saved = dbf.RecordCount();
+    // Closing writes the last block of records: the file is complete, or its
+    // error reported, before the count is announced.
     dbf.Close();
+    console.PrintLine("Save " + std::to_string(saved) + " records to DBF from SQLite table: " + statement +
+                      run.Elapsed());
 }
 
 void InstallExportImportDirectives(TConsole& console) {
