@@ -14,7 +14,7 @@
 class TDataSet;
 
 enum class TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "base/TAlignment.h"
 
 // One column of a data set as code sees it: typed access to the value in the
 // data set's current record. A field reads and writes through the data set's

@@ -12,7 +12,7 @@
 class QShortcut;
 class TQorOutLook;
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "base/TAlignment.h"
 
 // One page of the bar; it holds ordinary child widgets.
 class TQorOutLookPage : public QWidget {
