@@ -1,0 +1,197 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <tuple>
+
+#include "app/TFrm_Config.h"
+
+namespace {
+
+// Every setting the dialog edits, plus NumPLSQL, which it must leave alone.
+auto Edited(const ConsoleSettings& s) {
+    return std::tie(s.DllName, s.Prompt, s.LongStr, s.DelStr, s.CharLong, s.LHist, s.ClearWind, s.StopErr,
+                    s.WidthFld, s.HeaderOn, s.EchoOn, s.ShowTime, s.StartSQL, s.NumPLSQL);
+}
+
+ConsoleSettings Unusual() {
+    ConsoleSettings s;
+    s.DllName = "/opt/lib/libsqlite3.so.0";
+    s.Prompt = "\xC7\xE0\xEF\xF0\xEE\xF1: ";  // Cyrillic "Zapros: " in Windows-1251
+    s.LongStr = 1234;
+    s.DelStr = 56;
+    s.CharLong = 78;
+    s.LHist = 9;
+    s.ClearWind = false;
+    s.StopErr = true;
+    s.WidthFld = false;
+    s.HeaderOn = true;
+    s.EchoOn = false;
+    s.ShowTime = true;
+    s.NumPLSQL = false;
+    s.StartSQL = "pragma foreign_keys=on;\r\nselect 1;";
+    return s;
+}
+
+void Show(TFrm_Config& d) {
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+}
+
+// Runs `Edit` and drives the modal dialog with `drive` once it is up.
+bool EditWith(ConsoleSettings& s, const std::function<void(TFrm_Config&)>& drive) {
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = dynamic_cast<TFrm_Config*>(QApplication::activeModalWidget());
+        if (!d || !QTest::qWaitForWindowActive(d)) return;
+        driven = true;
+        drive(*d);
+    });
+    const bool ok = TFrm_Config::Edit(s, 0);
+    EXPECT_TRUE(driven);
+    return ok;
+}
+
+}  // namespace
+
+TEST(ConfigDialog, FilledFromTheSettingsAndAnUntouchedOkGivesThemBack) {
+    const ConsoleSettings given = Unusual();
+    TFrm_Config d(given, 57);
+    EXPECT_EQ(d.windowTitle(), "Config Tabulon");
+    EXPECT_EQ(d.LongstrLabel()->text(), "Length buffer (lines) - 57");
+    EXPECT_EQ(d.Cmd_()->text(), QString::fromUtf8("Запрос: "));
+    EXPECT_EQ(d.Longstr_()->text(), "1234");
+    EXPECT_EQ(d.StartSQL_()->toPlainText(), "pragma foreign_keys=on;\nselect 1;");
+    ASSERT_EQ(d.CheckList()->count(), 6);
+    EXPECT_EQ(d.CheckList()->item(TFrm_Config::EchoOn)->text(), "Conclusion of given Select (EchoDataOn)");
+    EXPECT_EQ(d.CheckList()->item(TFrm_Config::StopErr)->checkState(), Qt::Checked);
+    EXPECT_EQ(d.CheckList()->item(TFrm_Config::ClearWind)->checkState(), Qt::Unchecked);
+
+    ConsoleSettings back;  // defaults everywhere: every edited value must be overwritten
+    back.NumPLSQL = false;
+    d.TakeBack(back);
+    EXPECT_EQ(Edited(back), Edited(given));
+
+    // A start-up text stored with bare line feeds survives an untouched box;
+    // an edited box gives the console's CR LF breaks.
+    ConsoleSettings lf;
+    lf.StartSQL = "select 1;\nselect 2;";
+    TFrm_Config d2(lf, 0);
+    ConsoleSettings out;
+    d2.TakeBack(out);
+    EXPECT_EQ(out.StartSQL, "select 1;\nselect 2;");
+    d2.StartSQL_()->appendPlainText("select 3;");
+    d2.TakeBack(out);
+    EXPECT_EQ(out.StartSQL, "select 1;\r\nselect 2;\r\nselect 3;");
+}
+
+TEST(ConfigDialog, EnterMovesFocusAndNumberFieldsTakeDigitsOnly) {
+    ConsoleSettings s;
+    TFrm_Config d(s, 0);
+    Show(d);
+    ASSERT_EQ(QApplication::focusWidget(), d.DllName_());
+    const QWidget* order[] = {d.Cmd_(),  d.Longstr_(),  d.DelStr_(),   d.CharLong_(),
+                              d.Hist_(), d.CheckList(), d.StartSQL_(), d.DllName_()};
+    for (const QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    EXPECT_TRUE(d.isVisible());
+
+    // Enter in the start-up box adds no line break, keypad Enter neither.
+    d.StartSQL_()->setFocus();
+    QTest::keyClicks(d.StartSQL_(), "select 1;");
+    QTest::keyClick(d.StartSQL_(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(d.StartSQL_()->toPlainText(), "select 1;");
+    EXPECT_EQ(QApplication::focusWidget(), d.DllName_());
+
+    // Letters, signs and spaces are swallowed, also when pasted; the two
+    // short fields stop at their width.
+    d.Longstr_()->clear();
+    QTest::keyClicks(d.Longstr_(), "1a2-3 .4");
+    EXPECT_EQ(d.Longstr_()->text(), "1234");
+    QTest::keyClick(d.Longstr_(), Qt::Key_Backspace);
+    EXPECT_EQ(d.Longstr_()->text(), "123");
+    d.Longstr_()->insert("x9");
+    EXPECT_EQ(d.Longstr_()->text(), "123");
+    d.CharLong_()->clear();
+    QTest::keyClicks(d.CharLong_(), "123456");
+    EXPECT_EQ(d.CharLong_()->text(), "1234");
+    d.Hist_()->clear();
+    QTest::keyClicks(d.Hist_(), "987");
+    EXPECT_EQ(d.Hist_()->text(), "98");
+    // The long fields cannot grow past a 32-bit line count.
+    d.DelStr_()->clear();
+    QTest::keyClicks(d.DelStr_(), "99999999999999");
+    ConsoleSettings out;
+    d.TakeBack(out);
+    EXPECT_EQ(out.DelStr, 999999999);
+    EXPECT_EQ(out.LongStr, 123);
+    EXPECT_EQ(out.CharLong, 1234);
+    EXPECT_EQ(out.LHist, 98);
+
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    TFrm_Config shot(Unusual(), 1532);
+    Show(shot);
+    shot.grab().save(QString(SCREENSHOT_DIR) + "/options_dialog.png");
+}
+
+TEST(ConfigDialog, CtrlEnterTakesEveryValueBackAndEscOrCloseLeavesEverything) {
+    ConsoleSettings s;
+    const bool ok = EditWith(s, [](TFrm_Config& d) {
+        d.DllName_()->setText("libsqlite3.so.0");
+        d.Cmd_()->setText(">> ");
+        d.Hist_()->clear();  // an empty field stores 0
+        d.CheckList()->setFocus();
+        d.CheckList()->setCurrentRow(TFrm_Config::StopErr);
+        QTest::keyClick(d.CheckList(), Qt::Key_Space);
+        d.CheckList()->setCurrentRow(TFrm_Config::ShowTime);
+        QTest::keyClick(d.CheckList(), Qt::Key_Space);
+        d.StartSQL_()->setPlainText("select 2;");
+        QTest::keyClick(d.StartSQL_(), Qt::Key_Return, Qt::ControlModifier);
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(s.DllName, "libsqlite3.so.0");
+    EXPECT_EQ(s.Prompt, ">> ");
+    EXPECT_EQ(s.LHist, 0);
+    EXPECT_TRUE(s.StopErr);
+    EXPECT_FALSE(s.ShowTime);
+    EXPECT_TRUE(s.ClearWind);
+    EXPECT_EQ(s.StartSQL, "select 2;");
+    EXPECT_EQ(s.LongStr, 30000);
+
+    const ConsoleSettings before = Unusual();
+    auto editEverything = [](TFrm_Config& d) {
+        d.DllName_()->setText("other.so");
+        d.Cmd_()->clear();
+        d.Longstr_()->setText("1");
+        d.DelStr_()->clear();
+        d.CharLong_()->setText("9");
+        d.Hist_()->setText("1");
+        for (int i = 0; i < d.CheckList()->count(); ++i) {
+            QListWidgetItem* item = d.CheckList()->item(i);
+            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        }
+        d.StartSQL_()->setPlainText("drop table t;");
+    };
+    ConsoleSettings escaped = before;
+    EXPECT_FALSE(EditWith(escaped, [&](TFrm_Config& d) {
+        editEverything(d);
+        QTest::keyClick(d.StartSQL_(), Qt::Key_Escape);
+    }));
+    EXPECT_EQ(Edited(escaped), Edited(before));
+
+    ConsoleSettings closed = before;
+    EXPECT_FALSE(EditWith(closed, [&](TFrm_Config& d) {
+        editEverything(d);
+        d.close();
+    }));
+    EXPECT_EQ(Edited(closed), Edited(before));
+}
