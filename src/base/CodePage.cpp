@@ -176,21 +176,30 @@ std::string CharToOem(std::string_view ansi) { return MapBytes(ansi, kAnsiToOem)
 std::string OemToChar(std::string_view oem) { return MapBytes(oem, kOemToAnsi); }
 
 std::string AnsiToUtf8Text(std::string_view ansi) {
-    // At most three bytes per character: write into room made once.
-    std::string r(ansi.size() * 3, '\0');
-    char* out = r.data();
-    for (unsigned char c : ansi) {
-        if (c < 0x80) {
-            *out++ = static_cast<char>(c);
-        } else {
-            const Utf8Seq& q = kAnsiUtf8[c];
-            out[0] = q.bytes[0];
-            out[1] = q.bytes[1];
-            out[2] = q.bytes[2];
-            out += q.len;
-        }
+    const auto* p = reinterpret_cast<const unsigned char*>(ansi.data());
+    const size_t n = ansi.size();
+    // Text that is all ASCII, the usual case, is its own UTF-8. The count
+    // runs without branches, which the compiler turns into vector code.
+    size_t high = 0;
+    for (size_t i = 0; i < n; ++i) high += p[i] >> 7;
+    if (high == 0) return std::string(ansi);
+    // The exact size, so that the result is allocated once and never filled
+    // with anything but its bytes.
+    size_t size = n;
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] >= 0x80) size += static_cast<size_t>(kAnsiUtf8[p[i]].len) - 1;
+    std::string r;
+    r.reserve(size);
+    size_t i = 0;
+    while (i < n) {
+        // Runs of ASCII are copied whole.
+        const size_t run = i;
+        while (i < n && p[i] < 0x80) ++i;
+        if (i > run) r.append(ansi.data() + run, i - run);
+        if (i == n) break;
+        const Utf8Seq& q = kAnsiUtf8[p[i++]];
+        r.append(q.bytes, static_cast<size_t>(q.len));
     }
-    r.resize(static_cast<size_t>(out - r.data()));
     return r;
 }
 
