@@ -2,6 +2,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "base/Exception.h"
@@ -16,17 +18,61 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// The file in one piece, as UTF-8: a document without an encoding
-// declaration is read as UTF-8, and the program's bytes are Windows-1251.
-void WriteTextFile(const std::string& fileName, const std::string& ansiText) {
-    const std::string bytes = AnsiToUtf8Text(ansiText);
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (!out) throw Exception("??? Cannot write file " + fileName + ": " + std::strerror(errno));
-}
+// The file as UTF-8: a document without an encoding declaration is read as
+// UTF-8, and the program's bytes are Windows-1251. The text is converted and
+// written a block at a time, so that neither the whole document nor its
+// conversion is ever held in memory.
+class MarkupFile {
+public:
+    explicit MarkupFile(const std::string& fileName)
+        : fileName_(fileName), out_(fileName, std::ios::binary | std::ios::trunc) {
+        if (!out_) Fail();
+        text_.reserve(BlockBytes + 4096);
+    }
 
-// The common road of both formats; `write` makes the text from the open query.
+    void Add(std::string_view s) { text_.append(s); }
+    // The escaping of MarkupEscape; text that has nothing to escape, which is
+    // nearly all of it, is copied without making a new string.
+    void AddEscaped(std::string_view s, bool lineBreaks) {
+        for (unsigned char c : s) {
+            if (c < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') {
+                text_.append(MarkupEscape(s, lineBreaks));
+                return;
+            }
+        }
+        text_.append(s);
+    }
+    // Ends a line; a full block goes to the file.
+    void EndLine() {
+        text_.append(kCrLf);
+        if (text_.size() >= BlockBytes) Flush();
+    }
+    void Finish() {
+        Flush();
+        out_.close();
+        if (!out_) Fail();
+    }
+
+private:
+    static constexpr size_t BlockBytes = 64 * 1024;
+
+    [[noreturn]] void Fail() const {
+        throw Exception("??? Cannot write file " + fileName_ + ": " + std::strerror(errno));
+    }
+    void Flush() {
+        if (text_.empty()) return;
+        const std::string bytes = AnsiToUtf8Text(text_);
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        text_.clear();
+        if (!out_) Fail();
+    }
+
+    std::string fileName_;
+    std::ofstream out_;
+    std::string text_;  // ANSI text not yet converted and written
+};
+
+// The common road of both formats; `write` writes the document from the open query.
 template <typename Writer>
 void RunMarkupExport(TConsole& console, const std::string& line, const char* kind, Writer write) {
     DirectiveRun run(console);
@@ -43,66 +89,86 @@ void RunMarkupExport(TConsole& console, const std::string& line, const char* kin
     query.Close();
     query.SetSQLText(statement);
     query.Open();
-    WriteTextFile(args.FileName, write(query, statement));
+    MarkupFile file(args.FileName);
+    write(file, query, statement);
+    file.Finish();
     console.PrintLine("Save " + std::to_string(query.RecordCount()) + " records to " + kind +
                       " from SQLite table: " + statement + run.Elapsed());
 }
 
-std::string XmlText(TQorSQLite3Query& query, const std::string& statement) {
+void WriteXml(MarkupFile& file, TQorSQLite3Query& query, const std::string& statement) {
     TFields& fields = query.Fields();
-    std::vector<std::string> names;
-    for (int i = 0; i < fields.Count(); ++i) names.push_back(XmlElementName(fields[i]->FieldName()));
-    std::string text;
-    text += "<?xml version = \"1.0\" ?>";
-    text += kCrLf;
-    text += "<RecordSet SQL=\"" + MarkupEscape(statement, true) + "\">" + kCrLf;
-    for (; !query.Eof(); query.Next()) {
-        text += "<Record>";
-        text += kCrLf;
-        for (int i = 0; i < fields.Count(); ++i) {
-            const std::string& name = names[static_cast<size_t>(i)];
-            text += "<" + name + ">" + MarkupEscape(fields[i]->AsString(), true) + "</" + name + ">" + kCrLf;
-        }
-        text += "</Record>";
-        text += kCrLf;
+    // Each field's element tags, made once.
+    std::vector<std::string> opens, closes;
+    for (int i = 0; i < fields.Count(); ++i) {
+        const std::string name = XmlElementName(fields[i]->FieldName());
+        opens.push_back("<" + name + ">");
+        closes.push_back("</" + name + ">");
     }
-    text += "</RecordSet>";
-    text += kCrLf;
-    return text;
+    file.Add("<?xml version = \"1.0\" ?>");
+    file.EndLine();
+    file.Add("<RecordSet SQL=\"");
+    file.AddEscaped(statement, true);
+    file.Add("\">");
+    file.EndLine();
+    for (; !query.Eof(); query.Next()) {
+        file.Add("<Record>");
+        file.EndLine();
+        for (int i = 0; i < fields.Count(); ++i) {
+            const size_t k = static_cast<size_t>(i);
+            file.Add(opens[k]);
+            file.AddEscaped(fields[i]->AsString(), true);
+            file.Add(closes[k]);
+            file.EndLine();
+        }
+        file.Add("</Record>");
+        file.EndLine();
+    }
+    file.Add("</RecordSet>");
+    file.EndLine();
 }
 
-std::string HtmlCell(const TField& field) {
-    std::string value = field.DataType() == ftCurrency ? field.DisplayText() : field.AsString();
-    return value.empty() ? std::string("&nbsp") : MarkupEscape(value, false);
-}
-
-std::string HtmlText(TQorSQLite3Query& query, const std::string& statement) {
+void WriteHtml(MarkupFile& file, TQorSQLite3Query& query, const std::string& statement) {
     TFields& fields = query.Fields();
-    std::string text;
-    auto add = [&text](const std::string& line) { text += line + kCrLf; };
+    auto add = [&file](std::string_view line) {
+        file.Add(line);
+        file.EndLine();
+    };
     add("<html>");
     add("<head> <title> DataSet </title> </head>");
-    add("<meta name=\"description\" content=\"" + MarkupEscape(statement, false) + "\">");
+    file.Add("<meta name=\"description\" content=\"");
+    file.AddEscaped(statement, false);
+    add("\">");
     add("<body>");
     add("<table border = \"1\" rows = \"" + std::to_string(query.RecordCount()) +
         "\" bordercolor=\"#000000\" cellspacing=\"0\" cellpadding=\"2\">");
     add("<tr>");
-    for (int i = 0; i < fields.Count(); ++i)
-        if (fields[i]->Visible()) add("<th  >" + MarkupEscape(fields[i]->DisplayLabel(), false) + " </th>");
+    for (int i = 0; i < fields.Count(); ++i) {
+        if (!fields[i]->Visible()) continue;
+        file.Add("<th  >");
+        file.AddEscaped(fields[i]->DisplayLabel(), false);
+        add(" </th>");
+    }
     add("</tr>");
     for (query.First(); !query.Eof(); query.Next()) {
         add("<tr>");
-        for (int i = 0; i < fields.Count(); ++i)
-            if (fields[i]->Visible()) add("<td nowrap  >" + HtmlCell(*fields[i]) + " </td>");
+        for (int i = 0; i < fields.Count(); ++i) {
+            const TField& field = *fields[i];
+            if (!field.Visible()) continue;
+            file.Add("<td nowrap  >");
+            const std::string value = field.DataType() == ftCurrency ? field.DisplayText() : field.AsString();
+            if (value.empty()) file.Add("&nbsp");
+            else file.AddEscaped(value, false);
+            add(" </td>");
+        }
         add("</tr>");
     }
     add("</table>");
     add("</body></html>");
-    return text;
 }
 
 }  // namespace
 
-void RunXmlExport(TConsole& console, const std::string& line) { RunMarkupExport(console, line, "XML", XmlText); }
+void RunXmlExport(TConsole& console, const std::string& line) { RunMarkupExport(console, line, "XML", WriteXml); }
 
-void RunHtmlExport(TConsole& console, const std::string& line) { RunMarkupExport(console, line, "HTML", HtmlText); }
+void RunHtmlExport(TConsole& console, const std::string& line) { RunMarkupExport(console, line, "HTML", WriteHtml); }
