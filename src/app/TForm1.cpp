@@ -11,8 +11,19 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <fstream>
+#include <sstream>
 
 #include "app/TFrmBase.h"
+#include "dialogs/TQorMenu.h"
 #include "base/AnsiString.h"
 #include "base/CodePage.h"
 #include "base/SettingsStore.h"
@@ -20,6 +31,8 @@
 #include "editor/TQorEditor.h"
 #include "editor/TQorMemo.h"
 #include "editor/TQorMemoStrings.h"
+#include "editor/TQorOutLook.h"
+#include "base/Platform.h"
 
 namespace {
 QString ToQt(std::string_view ansi) { return QString::fromUtf8(AnsiToUtf8Text(ansi)); }
@@ -32,18 +45,60 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     console_->LoadSettings();
     history_ = std::make_unique<StackStr>(console_->Settings().LHist);
 
-    out_ = new TQorMemo(this);
+    pages_ = new QTabWidget(this);
+    auto* selectPage = new QWidget(pages_);
+    auto* gridPage = new QWidget(pages_);
+    pages_->addTab(selectPage, "Select F2");
+    pages_->addTab(gridPage, "Grid F2");
+
+    out_ = new TQorMemo(selectPage);
+    out_->setObjectName("MOut");
     out_->SetReadOnly(true);
+    out_->SetLeftMargin(2);
+    out_->SetTabSize(4);
+    out_->setMinimumSize(64, 64);
     // Nobody can undo in the output pane: keeping an undo list would only
     // grow with every printed line.
     out_->Model().SetHistoryEnabled(false);
-    inp_ = new TQorEditor(this);
+    inp_ = new TQorEditor(selectPage);
+    inp_->setObjectName("MInp");
+    // Ctrl+Down may take the input editor down to about two lines.
+    inp_->setMinimumHeight(16);
     SetupConsoleInputColoring(inp_->Editor().SyntaxColoring());
+    sideBar_ = new TQorOutLook(selectPage);
+    sideBar_->setObjectName("QorOutLook1");
+    TQorOutLookPage* tools = sideBar_->NewPage("&0 Internal tools");
+    listBox1_ = new QListWidget(tools);
+    listBox1_->setObjectName("ListBox1");
+    auto* toolsLayout = new QVBoxLayout(tools);
+    toolsLayout->setContentsMargins(0, 0, 0, 0);
+    toolsLayout->addWidget(listBox1_);
+    sideBar_->hide();
 
-    split_ = new QSplitter(Qt::Vertical, this);
-    split_->addWidget(out_);
+    topSplit_ = new QSplitter(Qt::Horizontal, selectPage);
+    topSplit_->addWidget(out_);
+    topSplit_->addWidget(sideBar_);
+    topSplit_->setHandleWidth(4);
+    split_ = new QSplitter(Qt::Vertical, selectPage);
+    split_->addWidget(topSplit_);
     split_->addWidget(inp_);
     split_->setChildrenCollapsible(false);
+    auto* selectLayout = new QVBoxLayout(selectPage);
+    selectLayout->setContentsMargins(0, 0, 0, 0);
+    selectLayout->addWidget(split_);
+
+    // The grid page's top panel; the grid itself comes with the grid page.
+    auto* gridLayout = new QVBoxLayout(gridPage);
+    auto* panel = new QHBoxLayout;
+    auto* tablesLabel = new QLabel("&Tables", gridPage);
+    cbTables_ = new QComboBox(gridPage);
+    cbTables_->setObjectName("cbTables");
+    tablesLabel->setBuddy(cbTables_);
+    panel->addWidget(tablesLabel);
+    panel->addWidget(cbTables_, 1);
+    panel->addWidget(new QPushButton("Show F5", gridPage));
+    gridLayout->addLayout(panel);
+    gridLayout->addStretch(1);
 
     auto* status = new QHBoxLayout;
     for (QLabel*& m : marks_) {
@@ -53,32 +108,96 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
         status->addWidget(m);
     }
     progress_ = new QLabel(this);
-    status->addWidget(progress_, 1);
+    progress_->setWindowFlags(Qt::ToolTip);
+    progress_->setFrameShape(QFrame::Box);
+    status->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(split_, 1);
+    layout->addWidget(pages_, 1);
     layout->addLayout(status);
     SetBusyMark(1, false, 0);
     SetBusyMark(2, false, 0);
 
-    auto key = [this](const QKeySequence& seq, auto fn) {
-        auto* s = new QShortcut(seq, this);
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, fn);
-    };
-    key(QKeySequence(Qt::Key_F5), [this] { RunAll(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { RunAll(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { RunAll(); });
-    key(QKeySequence(Qt::Key_F7), [this] { RunSelection(); });
-    key(QKeySequence(Qt::Key_F12), [this] { ConnectDatabase(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PreviousCommand(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_N), [this] { NextCommand(); });
+    BuildMenu();
+    for (QWidget* w : {static_cast<QWidget*>(out_), static_cast<QWidget*>(inp_)}) {
+        w->installEventFilter(this);
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint& at) { popup_->popup(w->mapToGlobal(at)); });
+    }
+    for (QWidget* w : {static_cast<QWidget*>(cbTables_), static_cast<QWidget*>(listBox1_)}) w->installEventFilter(this);
+    sideBar_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(sideBar_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popup_->popup(sideBar_->mapToGlobal(at)); });
 
     console_->OnConnected = [this](TConsole&) { UpdateCaption(); };
     console_->OnDisconnected = [this](TConsole&) { UpdateCaption(); };
     ApplySettings();
     UpdateCaption();
 }
+
+void TForm1::BuildMenu() {
+    popup_ = new QMenu(this);
+    auto item = [this](const char* text, QKeySequence key, auto fn) {
+        QAction* a = popup_->addAction(text);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        addAction(a);
+        connect(a, &QAction::triggered, this, fn);
+        return a;
+    };
+    item("Connect", QKeySequence(Qt::Key_F12), [this] { ConnectDatabase(); });
+    item("Previous Command", QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PreviousCommand(); });
+    item("Next Command", QKeySequence(Qt::CTRL | Qt::Key_N), [this] { NextCommand(); });
+    item("Run script", QKeySequence(Qt::CTRL | Qt::Key_R), [this] { RunScript(); });
+    item("Save", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveFile(); });
+    item("Open", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenFile(); });
+    item("SaveNum", QKeySequence(Qt::ALT | Qt::Key_S), [this] { SaveNum(); });
+    item("OpenNum", QKeySequence(Qt::ALT | Qt::Key_O), [this] { OpenNum(); });
+    item("Insert Template", QKeySequence(Qt::CTRL | Qt::Key_T), [this] { InsertTemplate(); });
+    item("Save Template", QKeySequence(Qt::ALT | Qt::Key_T), [this] { SaveTemplate(); });
+    item("Commit", QKeySequence(Qt::ALT | Qt::Key_C), [this] { Commit(); });
+    item("RollBack", QKeySequence(Qt::ALT | Qt::Key_R), [this] { Rollback(); });
+    item("Clear Screen Out", QKeySequence(Qt::Key_F8), [this] { ClearScreenOut(); });
+    popup_->addSeparator();
+    item("Exit", QKeySequence(), [this] { close(); });
+
+    auto key = [this](const QKeySequence& seq, auto fn) {
+        auto* s = new QShortcut(seq, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, fn);
+    };
+    key(QKeySequence(Qt::Key_F5), [this] {
+        if (OnSelectPage()) RunAll();
+    });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] {
+        if (OnSelectPage()) RunAll();
+    });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] {
+        if (OnSelectPage()) RunAll();
+    });
+    key(QKeySequence(Qt::Key_F7), [this] {
+        if (OnSelectPage()) RunSelection();
+    });
+    key(QKeySequence(Qt::Key_F9), [this] {
+        if (!OnSelectPage()) return;
+        const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+        popup_->popup(QPoint(screen.width() / 2, screen.height() / 6));
+    });
+    key(QKeySequence(Qt::Key_F2), [this] { pages_->setCurrentIndex(1 - pages_->currentIndex()); });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketLeft), [this] {
+        console_->Session().SetTrace(true);
+        ShowMessage("Client trace file ON -->" + console_->Session().TraceFile());
+    });
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight), [this] {
+        console_->Session().SetTrace(false);
+        ShowMessage("Client trace file OFF -->" + console_->Session().TraceFile());
+    });
+}
+
+bool TForm1::OnSelectPage() const { return pages_->currentIndex() == 0; }
 
 TForm1::~TForm1() {
     // The interpreter prints through this window: it goes first.
@@ -190,7 +309,32 @@ void TForm1::NextCommand() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (!running_) return QWidget::eventFilter(watched, event);
+    if (!running_) {
+        TQorMemo* pane = watched == out_ ? out_ : watched == inp_ ? static_cast<TQorMemo*>(inp_) : nullptr;
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                if (pane && PaneKey(*pane, static_cast<QKeyEvent*>(event))) return true;
+                break;
+            case QEvent::MouseButtonRelease:
+                if (pane) PaneMouse(*pane, static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::FocusIn:
+            case QEvent::FocusOut: {
+                // The focused pane turns white.
+                const bool in = event->type() == QEvent::FocusIn;
+                if (pane) {
+                    pane->SetColor(in ? TColor(0xFFFFFF) : clWindow);
+                } else if (auto* w = qobject_cast<QWidget*>(watched)) {
+                    QPalette p = w->palette();
+                    p.setColor(QPalette::Base, in ? QColor(Qt::white) : palette().color(QPalette::Base));
+                    w->setPalette(p);
+                }
+                break;
+            }
+            default: break;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     switch (event->type()) {
         case QEvent::KeyPress: {
             const auto* k = static_cast<QKeyEvent*>(event);
@@ -227,6 +371,7 @@ bool TForm1::AskYesNo(std::string_view question, bool) {
 }
 
 bool TForm1::AskText(std::string_view caption, std::string_view prompt, std::string& value) {
+    if (AskTextHook) return AskTextHook(caption, prompt, value);
     bool ok = false;
     const QString s = QInputDialog::getText(this, ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(value), &ok);
     if (ok) value = FromQt(s);
@@ -236,11 +381,15 @@ bool TForm1::AskText(std::string_view caption, std::string_view prompt, std::str
 void TForm1::ShowMessage(std::string_view text) { QMessageBox::information(this, kProductName, ToQt(text)); }
 
 void TForm1::ShowProgress(std::string_view text) {
+    // A small note at the window's top left while a directive works.
     progress_->setText(ToQt(text));
+    progress_->adjustSize();
+    progress_->move(mapToGlobal(QPoint(4, 24)));
+    progress_->show();
     progress_->repaint();
 }
 
-void TForm1::HideProgress() { progress_->clear(); }
+void TForm1::HideProgress() { progress_->hide(); }
 
 void TForm1::SetBusyMark(int slot, bool on, uint32_t rgb) {
     if (slot < 1 || slot > 2) return;
@@ -265,4 +414,192 @@ bool TForm1::InterruptRequested() {
 
 void TForm1::ShowText(std::string_view title, std::string_view text) {
     QMessageBox::information(this, ToQt(title), ToQt(text));
+}
+
+// ---------------------------------------------------------------- panes
+
+bool TForm1::PaneKey(TQorMemo& pane, QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool keypad = key->modifiers() & Qt::KeypadModifier;
+    const int k = key->key();
+    if (mods == Qt::ControlModifier) {
+        if (keypad && k == Qt::Key_Plus) return StepFont(pane, 1), true;
+        if (keypad && k == Qt::Key_Minus) return StepFont(pane, -1), true;
+        if (k == Qt::Key_A) return pane.SelectAll(), true;
+        if (k == Qt::Key_Up) return ResizeInput(14), true;
+        if (k == Qt::Key_Down) return ResizeInput(-14), true;
+        if (&pane == inp_ && !keypad && k >= Qt::Key_0 && k <= Qt::Key_9) return InsertQuickBuffer(k - Qt::Key_0), true;
+        if (&pane == inp_ && k == Qt::Key_Backslash) return ShowMessage(QuickBuffersText()), true;
+    }
+    if (&pane == inp_ && mods == (Qt::ControlModifier | Qt::ShiftModifier) && !keypad) {
+        // The shifted digit arrives as its symbol on most layouts.
+        const int digit = key->nativeVirtualKey() >= '0' && key->nativeVirtualKey() <= '9'
+                              ? static_cast<int>(key->nativeVirtualKey()) - '0'
+                              : (k >= Qt::Key_0 && k <= Qt::Key_9 ? k - Qt::Key_0 : -1);
+        if (digit >= 0) return StoreQuickBuffer(digit), true;
+    }
+    return false;
+}
+
+bool TForm1::PaneMouse(TQorMemo& pane, QMouseEvent* mouse) {
+    if (mouse->button() != Qt::LeftButton) return false;
+    const Qt::KeyboardModifiers mods = mouse->modifiers();
+    if (mods == Qt::ControlModifier && !pane.GetSelText().empty()) {
+        pane.CopyToClipboard();
+        QApplication::beep();
+        return true;
+    }
+    if (&pane == inp_ && mods == Qt::ShiftModifier) {
+        inp_->PasteFromClipboard();
+        QApplication::beep();
+        return true;
+    }
+    return false;
+}
+
+void TForm1::StepFont(TQorMemo& pane, int delta) {
+    TFont f = pane.Font();
+    if ((delta > 0 && f.Size >= 20) || (delta < 0 && f.Size <= 4)) return;
+    f.Size += delta;
+    pane.SetFont(f);
+}
+
+int TForm1::InputHeight() const { return inp_->height(); }
+
+void TForm1::ResizeInput(int delta) {
+    const int h = inp_->height();
+    if (delta > 0 && h >= height() - 100) return;
+    if (delta < 0 && h <= 32) return;
+    QList<int> sizes = split_->sizes();
+    if (sizes.size() != 2) return;
+    sizes[0] -= delta;
+    sizes[1] += delta;
+    split_->setSizes(sizes);
+}
+
+void TForm1::StoreQuickBuffer(int digit) {
+    const std::string sel = inp_->GetSelText();
+    if (!sel.empty()) quick_[digit] = sel;
+}
+
+void TForm1::InsertQuickBuffer(int digit) { InsertAtCaret(quick_[digit]); }
+
+void TForm1::InsertAtCaret(const std::string& insert) {
+    const int at = inp_->GetSelStart();
+    const std::string text = inp_->GetText();
+    const size_t pos = std::min(static_cast<size_t>(std::max(at - 1, 0)), text.size());
+    inp_->SetText(text.substr(0, pos) + insert + text.substr(pos));
+    inp_->SetSelStart(at);
+}
+
+bool TForm1::ChooseSlot(const std::string& title, const std::string& nameKey, int& index) {
+    const std::string list = NamedSlots::MenuText(nameKey);
+    index = 0;
+    if (ChooseSlotHook) return ChooseSlotHook(title, list, index);
+    TQorMenu menu;
+    return menu.Execute(title, list, '^', index, this) && index >= 0 && index <= 9;
+}
+
+namespace {
+std::string SlotPath(const char* name, int index) {
+    std::string path(ConsoleSettings::kKey);
+    path.append(name).append(std::to_string(index));
+    return path;
+}
+}  // namespace
+
+void TForm1::SaveNum() {
+    int i = 0;
+    if (!ChooseSlot("Save buffer", "BuffName", i)) return;
+    std::string name;
+    if (!AskText(MsgText("Enter", "Enter"), MsgText("NameBuffer", "Name buffer"), name) || name.empty()) return;
+    WriteString(SlotPath("Buff", i), inp_->GetText());
+    WriteString(SlotPath("BuffName", i), name);
+}
+
+void TForm1::OpenNum() {
+    int i = 0;
+    if (!ChooseSlot("Load buffer", "BuffName", i)) return;
+    inp_->SetText(ReadString(SlotPath("Buff", i), ""));
+}
+
+void TForm1::SaveTemplate() {
+    const std::string sel = inp_->GetSelText();
+    if (sel.empty()) return;
+    int i = 0;
+    if (!ChooseSlot("Save Clip", "ClipName", i)) return;
+    std::string name;
+    if (!AskText(MsgText("Enter", "Enter"), MsgText("NameTemplate", "Name template"), name) || name.empty()) return;
+    WriteString(SlotPath("ClipName", i), name);
+    WriteString(SlotPath("Clip", i), sel);
+}
+
+void TForm1::InsertTemplate() {
+    int i = 0;
+    if (!ChooseSlot("Load Clip", "ClipName", i)) return;
+    InsertAtCaret(ReadString(SlotPath("Clip", i), ""));
+}
+
+std::string TForm1::QuickBuffersText() const {
+    std::string s;
+    for (int i = 0; i < 10; ++i) s += "\r" + std::to_string(i) + " " + quick_[i];
+    return s;
+}
+
+// ---------------------------------------------------------------- menu
+
+void TForm1::ClearScreenOut() {
+    BeginOutputUpdate();
+    ClearOutput();
+    EndOutputUpdate();
+}
+
+void TForm1::RunScript() {
+    const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
+                                                      "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
+    if (file.isEmpty()) return;
+    const std::string name = FromQt(file);
+    if (!FileExists(name)) return;
+    inp_->SetText("@" + name);
+    Run(inp_->GetText(), true);
+}
+
+void TForm1::OpenFile() {
+    const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
+                                                      "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
+    if (file.isEmpty()) return;
+    std::string text;
+    if (!ReadFileBytes(FromQt(file), text)) {
+        QMessageBox::critical(this, kProductName, "Cannot read " + file);
+        return;
+    }
+    inp_->SetText(text);
+}
+
+void TForm1::SaveFile() {
+    const QString file =
+        QFileDialog::getSaveFileName(this, "Save file", QString(), "Sql files (*.sql);;Txt files (*.txt)");
+    if (file.isEmpty()) return;
+    std::ofstream out(FromQt(file), std::ios::binary | std::ios::trunc);
+    const std::string text = inp_->GetText();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out) QMessageBox::critical(this, kProductName, "Cannot write " + file);
+}
+
+void TForm1::Commit() {
+    if (running_) return;
+    try {
+        console_->Commit();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
+    }
+}
+
+void TForm1::Rollback() {
+    if (running_) return;
+    try {
+        console_->Rollback();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
+    }
 }

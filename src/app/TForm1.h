@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,10 +9,16 @@
 #include "console/StackStr.h"
 #include "console/TConsole.h"
 
+class QAction;
+class QComboBox;
 class QLabel;
+class QListWidget;
+class QMenu;
 class QSplitter;
+class QTabWidget;
 class TQorEditor;
 class TQorMemo;
+class TQorOutLook;
 
 // The console window: the output pane above the SQL input editor, the run
 // keys, the connection and the settings. It is the interpreter's host.
@@ -34,6 +41,38 @@ public:
     void ConnectDatabase();
     void PreviousCommand();
     void NextCommand();
+    // The menu commands.
+    void RunScript();
+    void OpenFile();
+    void SaveFile();
+    void Commit();
+    void Rollback();
+    void ClearScreenOut();
+    // The named buffers and templates, kept in the settings store.
+    void SaveNum();
+    void OpenNum();
+    void SaveTemplate();
+    void InsertTemplate();
+    // Shows the ten named slots of nameKey ("BuffName", "ClipName") in the
+    // menu form; true and the slot's index when one was chosen.
+    bool ChooseSlot(const std::string& title, const std::string& nameKey, int& index);
+    // For tests: answer the slot menu and the name prompt without dialogs.
+    std::function<bool(const std::string& title, const std::string& list, int& index)> ChooseSlotHook;
+    std::function<bool(std::string_view caption, std::string_view prompt, std::string& value)> AskTextHook;
+    // Quick buffers on the digit keys of the input editor.
+    void StoreQuickBuffer(int digit);
+    void InsertQuickBuffer(int digit);
+    // Inserts text at the caret, the caret staying before it.
+    void InsertAtCaret(const std::string& text);
+    std::string QuickBuffersText() const;
+    // Ctrl+Up / Ctrl+Down: the input editor 14 pixels higher or lower.
+    void ResizeInput(int delta);
+    // Ctrl+numeric-pad + / -: one pane's font one size larger or smaller.
+    void StepFont(TQorMemo& pane, int delta);
+    int InputHeight() const;
+    QTabWidget* Pages() const { return pages_; }
+    QMenu* PopupMenu() const { return popup_; }
+    TQorOutLook* SideBar() const { return sideBar_; }
     // Writes the settings back (also done when the window closes).
     void SaveSettings();
     bool Running() const { return running_; }
@@ -61,10 +100,21 @@ private:
     void Run(const std::string& text, bool offerToHistory);
     void UpdateCaption();
     void ApplySettings();
+    void BuildMenu();
+    bool PaneKey(TQorMemo& pane, QKeyEvent* key);
+    bool PaneMouse(TQorMemo& pane, QMouseEvent* mouse);
+    bool OnSelectPage() const;
 
     std::unique_ptr<TConsole> console_;
     std::unique_ptr<StackStr> history_;
+    QTabWidget* pages_;
     QSplitter* split_;
+    QSplitter* topSplit_;
+    TQorOutLook* sideBar_;
+    QListWidget* listBox1_;
+    QComboBox* cbTables_;
+    QMenu* popup_;
+    std::string quick_[10];
     TQorMemo* out_;
     TQorEditor* inp_;
     QLabel* marks_[2];

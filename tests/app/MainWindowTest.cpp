@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QTabWidget>
+#include <QTimer>
 #include <QListWidget>
 #include <QTest>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "base/SettingsStore.h"
 #include "editor/TQorEditor.h"
 #include "editor/TQorMemo.h"
+#include "editor/TFont.h"
 
 namespace {
 
@@ -100,4 +103,110 @@ TEST_F(MainWindow, TheSelectionFormListsOneFolderAndCreatesNewFiles) {
     QTest::keyClick(create.History(), Qt::Key_Return);
     EXPECT_EQ(create.result(), QDialog::Accepted);
     EXPECT_TRUE(std::filesystem::exists(dir / "new.sqb"));
+}
+
+TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
+    TForm1 w(false);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    w.PrintLine("kept");
+
+    // F7 with nothing selected runs nothing and leaves the output alone.
+    w.MInp().SetText("select 1;");
+    QTest::keyClick(&w.MInp(), Qt::Key_F7);
+    EXPECT_EQ(w.MOut().GetText(), "kept");
+    QTest::keyClick(&w.MInp(), Qt::Key_F8);
+    EXPECT_EQ(w.MOut().GetText(), "");
+
+    // Quick buffers: store the selection on Ctrl+Shift+3, insert it at the
+    // caret with Ctrl+3, the caret staying before it.
+    w.MInp().SetText("abc def");
+    w.MInp().SelectAll();
+    w.StoreQuickBuffer(3);
+    w.MInp().SetSelStart(4);
+    QTest::keyClick(&w.MInp(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(w.MInp().GetText(), "abcabc def def");
+    EXPECT_EQ(w.MInp().GetSelStart(), 4);
+    EXPECT_EQ(w.QuickBuffersText().substr(0, 16), "\r0 \r1 \r2 \r3 abc ");
+
+    // Ctrl+Up grows the input editor until it nears the window's height,
+    // Ctrl+Down shrinks it down to 32 pixels.
+    for (int i = 0; i < 60; ++i) QTest::keyClick(&w.MInp(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_GE(w.InputHeight(), w.height() - 100 - 14);
+    EXPECT_LE(w.InputHeight(), w.height() - 100 + 14);
+    for (int i = 0; i < 60; ++i) QTest::keyClick(&w.MInp(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_LE(w.InputHeight(), 32);
+    EXPECT_GT(w.InputHeight(), 32 - 14);
+
+    const int size = w.MOut().Font().Size;
+    QTest::keyClick(&w.MOut(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(w.MOut().Font().Size, size + 1);
+
+    QTest::keyClick(&w.MInp(), Qt::Key_F2);
+    EXPECT_EQ(w.Pages()->currentIndex(), 1);
+    QTest::keyClick(w.Pages(), Qt::Key_F2);
+    EXPECT_EQ(w.Pages()->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, CtrlCInterruptsALongSelectAndTheWindowGoesOn) {
+    TForm1 w(false);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    w.MInp().SetText(
+        "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c);");
+    QTimer::singleShot(300, &w, [&w] { QTest::keyClick(&w.MInp(), Qt::Key_C, Qt::ControlModifier); });
+    w.RunAll();
+    const std::string out = w.MOut().GetText();
+    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out.substr(out.size() - 200);
+    EXPECT_FALSE(w.Running());
+    w.MInp().SetText("select 'next' as n;");
+    w.RunAll();
+    EXPECT_NE(w.MOut().GetText().find("1 row selected..."), std::string::npos);
+}
+
+TEST_F(MainWindow, NamedBuffersAndTemplates) {
+    TForm1 w(false);
+    int slot = 4;
+    std::string shownList, answer = "my report";
+    w.ChooseSlotHook = [&](const std::string&, const std::string& list, int& index) {
+        shownList = list;
+        index = slot;
+        return slot >= 0;
+    };
+    w.AskTextHook = [&](std::string_view, std::string_view, std::string& value) {
+        value = answer;
+        return true;
+    };
+    w.MInp().SetText("select * from report;");
+    w.SaveNum();
+    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\Buff4", ""), "select * from report;");
+    w.MInp().SetText("");
+    w.OpenNum();
+    EXPECT_EQ(w.MInp().GetText(), "select * from report;");
+    w.OpenNum();
+    EXPECT_NE(shownList.find("4 my report^"), std::string::npos) << shownList;
+    slot = 7;  // never saved: opening it empties the input
+    w.OpenNum();
+    EXPECT_EQ(w.MInp().GetText(), "");
+
+    // Without a selection no template is saved (and no menu shown);
+    // an empty name writes nothing.
+    shownList.clear();
+    w.MInp().SetText("where a = 1");
+    w.SaveTemplate();
+    EXPECT_TRUE(shownList.empty());
+    w.MInp().SelectAll();
+    answer = "";
+    w.SaveTemplate();
+    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\Clip7", "none"), "none");
+    answer = "cond";
+    w.SaveTemplate();
+    w.MInp().SetText("select 1 ;");
+    w.MInp().SetSelStart(10);
+    w.InsertTemplate();
+    EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;");
 }
