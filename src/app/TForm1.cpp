@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QListWidget>
@@ -22,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/TFrmAbout.h"
 #include "app/TFrmBase.h"
 #include "dialogs/TQorMenu.h"
 #include "base/AnsiString.h"
@@ -187,6 +190,8 @@ void TForm1::BuildMenu() {
         popup_->popup(QPoint(screen.width() / 2, screen.height() / 6));
     });
     key(QKeySequence(Qt::Key_F2), [this] { pages_->setCurrentIndex(1 - pages_->currentIndex()); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_F1), [this] { TFrmAbout::ShowAbout(this); });
+    key(QKeySequence(Qt::Key_F1), [this] { ShowHelp(); });
     key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketLeft), [this] {
         console_->Session().SetTrace(true);
         ShowMessage("Client trace file ON -->" + console_->Session().TraceFile());
@@ -603,3 +608,19 @@ void TForm1::Rollback() {
         QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
     }
 }
+
+int TForm1::HelpContext(const QWidget* w) const {
+    for (; w; w = w->parentWidget()) {
+        if (w == out_) return 1300;
+        if (w == inp_) return 1200;
+    }
+    return 1000;
+}
+
+QUrl TForm1::HelpUrl() const {
+    QUrl url = QUrl::fromLocalFile(ToQt(ProgramDir() + "tabulon.html"));
+    url.setFragment(QString::number(HelpContext(QApplication::focusWidget())));
+    return url;
+}
+
+void TForm1::ShowHelp() { QDesktopServices::openUrl(HelpUrl()); }

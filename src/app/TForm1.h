@@ -10,6 +10,7 @@
 #include "console/TConsole.h"
 
 class QAction;
+class QUrl;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -70,6 +71,10 @@ public:
     // Ctrl+numeric-pad + / -: one pane's font one size larger or smaller.
     void StepFont(TQorMemo& pane, int delta);
     int InputHeight() const;
+    // F1: the user manual beside the program, at the focused pane's section.
+    void ShowHelp();
+    QUrl HelpUrl() const;
+    int HelpContext(const QWidget* w) const;
     QTabWidget* Pages() const { return pages_; }
     QMenu* PopupMenu() const { return popup_; }
     TQorOutLook* SideBar() const { return sideBar_; }

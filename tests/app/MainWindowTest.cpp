@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QDir>
+#include <QUrl>
 #include <QTabWidget>
 #include <QTimer>
 #include <QListWidget>
@@ -209,4 +211,18 @@ TEST_F(MainWindow, NamedBuffersAndTemplates) {
     w.MInp().SetSelStart(10);
     w.InsertTemplate();
     EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;");
+}
+
+TEST(MainWindowHelp, F1OpensTheManualAtTheFocusedPanesSection) {
+    TForm1 w(false);
+    EXPECT_EQ(w.HelpContext(&w.MOut()), 1300);
+    EXPECT_EQ(w.HelpContext(&w.MInp()), 1200);
+    EXPECT_EQ(w.HelpContext(&w), 1000);
+    w.show();
+    w.MOut().setFocus();
+    QApplication::processEvents();
+    if (QApplication::focusWidget() == &w.MOut()) {
+        EXPECT_EQ(w.HelpUrl().fragment(), "1300");
+    }
+    EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
 }
