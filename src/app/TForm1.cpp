@@ -26,6 +26,7 @@
 
 #include "app/TFrmAbout.h"
 #include "app/TFrmBase.h"
+#include "app/TFrm_Config.h"
 #include "dialogs/TQorMenu.h"
 #include "base/AnsiString.h"
 #include "base/CodePage.h"
@@ -163,6 +164,9 @@ void TForm1::BuildMenu() {
     item("Save Template", QKeySequence(Qt::ALT | Qt::Key_T), [this] { SaveTemplate(); });
     item("Commit", QKeySequence(Qt::ALT | Qt::Key_C), [this] { Commit(); });
     item("RollBack", QKeySequence(Qt::ALT | Qt::Key_R), [this] { Rollback(); });
+    item("Options...", QKeySequence(Qt::Key_F3), [this] {
+        if (!running_) TFrm_Config::Edit(console_->Settings(), OutputLineCount(), this);
+    });
     item("Clear Screen Out", QKeySequence(Qt::Key_F8), [this] { ClearScreenOut(); });
     popup_->addSeparator();
     item("Exit", QKeySequence(), [this] { close(); });
