@@ -193,6 +193,7 @@ void TForm1::BuildMenu() {
         const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
         popup_->popup(QPoint(screen.width() / 2, screen.height() / 6));
     });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { focusNextChild(); });
     key(QKeySequence(Qt::Key_F2), [this] { pages_->setCurrentIndex(1 - pages_->currentIndex()); });
     key(QKeySequence(Qt::CTRL | Qt::Key_F1), [this] { TFrmAbout::ShowAbout(this); });
     key(QKeySequence(Qt::Key_F1), [this] { ShowHelp(); });

@@ -14,6 +14,8 @@
 
 #include "app/TForm1.h"
 #include "app/TFrmBase.h"
+#include "base/Platform.h"
+#include "base/TStrings.h"
 #include "base/SettingsStore.h"
 #include "editor/TQorEditor.h"
 #include "editor/TQorMemo.h"
@@ -94,6 +96,8 @@ TEST_F(MainWindow, TheSelectionFormListsOneFolderAndCreatesNewFiles) {
     QStringList items;
     for (int i = 0; i < form.FileList()->count(); ++i) items << form.FileList()->item(i)->text();
     EXPECT_EQ(items, QStringList({"[..]", "[sub]", "a.sqb", "b.sqb"}));
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    form.grab().save(QString(SCREENSHOT_DIR) + "/selection_form.png");
     form.FileList()->setCurrentRow(2);
     QTest::keyClick(form.FileList(), Qt::Key_Return);
     EXPECT_EQ(form.result(), QDialog::Accepted);
@@ -225,4 +229,21 @@ TEST(MainWindowHelp, F1OpensTheManualAtTheFocusedPanesSection) {
         EXPECT_EQ(w.HelpUrl().fragment(), "1300");
     }
     EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
+}
+
+TEST_F(MainWindow, F5PrintsWhatTabulonRunPrints) {
+    // The transcript tabulon-run is checked against, run in the window.
+    std::string script, expected;
+    ASSERT_TRUE(ReadFileBytes(GOLDEN_DIR "/basic.sql", script));
+    ASSERT_TRUE(ReadFileBytes(GOLDEN_DIR "/basic.out", expected));
+    TForm1 w(false);
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    TStringList lines;
+    lines.SetText(script);
+    w.MInp().SetText(lines.Text());
+    w.RunAll();
+    std::string shown = w.MOut().GetText();
+    for (size_t p; (p = shown.find("\r\n")) != std::string::npos;) shown.replace(p, 2, "\n");
+    EXPECT_EQ(shown + "\n", expected);
 }
