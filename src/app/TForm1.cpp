@@ -24,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/TBusySplitter.h"
 #include "app/TFrmAbout.h"
 #include "app/TFrmBase.h"
 #include "app/TFrm_Config.h"
@@ -83,7 +84,7 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     topSplit_->addWidget(out_);
     topSplit_->addWidget(sideBar_);
     topSplit_->setHandleWidth(4);
-    split_ = new QSplitter(Qt::Vertical, selectPage);
+    split_ = new TBusySplitter(Qt::Vertical, selectPage);
     split_->addWidget(topSplit_);
     split_->addWidget(inp_);
     split_->setChildrenCollapsible(false);
@@ -104,21 +105,12 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     gridLayout->addLayout(panel);
     gridLayout->addStretch(1);
 
-    auto* status = new QHBoxLayout;
-    for (QLabel*& m : marks_) {
-        m = new QLabel(this);
-        m->setFixedSize(10, 7);
-        m->setAutoFillBackground(true);
-        status->addWidget(m);
-    }
     progress_ = new QLabel(this);
     progress_->setWindowFlags(Qt::ToolTip);
     progress_->setFrameShape(QFrame::Box);
-    status->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(pages_, 1);
-    layout->addLayout(status);
     SetBusyMark(1, false, 0);
     SetBusyMark(2, false, 0);
 
@@ -401,14 +393,7 @@ void TForm1::ShowProgress(std::string_view text) {
 
 void TForm1::HideProgress() { progress_->hide(); }
 
-void TForm1::SetBusyMark(int slot, bool on, uint32_t rgb) {
-    if (slot < 1 || slot > 2) return;
-    QLabel* m = marks_[slot - 1];
-    QPalette p = m->palette();
-    p.setColor(QPalette::Window, on ? QColor::fromRgb(rgb) : palette().color(QPalette::Button));
-    m->setPalette(p);
-    m->repaint();
-}
+void TForm1::SetBusyMark(int slot, bool on, uint32_t rgb) { split_->SetMark(slot, on, QColor::fromRgb(rgb)); }
 
 bool TForm1::InterruptRequested() {
     // At most every 50 ms the window repaints and hears Ctrl+C.

@@ -16,6 +16,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QSplitter;
+class TBusySplitter;
 class QTabWidget;
 class TQorEditor;
 class TQorMemo;
@@ -77,6 +78,7 @@ public:
     int HelpContext(const QWidget* w) const;
     QTabWidget* Pages() const { return pages_; }
     QMenu* PopupMenu() const { return popup_; }
+    TBusySplitter* Splitter() const { return split_; }
     TQorOutLook* SideBar() const { return sideBar_; }
     // Writes the settings back (also done when the window closes).
     void SaveSettings();
@@ -113,7 +115,7 @@ private:
     std::unique_ptr<TConsole> console_;
     std::unique_ptr<StackStr> history_;
     QTabWidget* pages_;
-    QSplitter* split_;
+    TBusySplitter* split_;
     QSplitter* topSplit_;
     TQorOutLook* sideBar_;
     QListWidget* listBox1_;
@@ -122,7 +124,6 @@ private:
     std::string quick_[10];
     TQorMemo* out_;
     TQorEditor* inp_;
-    QLabel* marks_[2];
     QLabel* progress_;
     bool connectOnShow_;
     bool shownOnce_ = false;

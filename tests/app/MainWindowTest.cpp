@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
+#include <QSplitterHandle>
 #include <QUrl>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/TForm1.h"
+#include "app/TBusySplitter.h"
 #include "app/TFrmBase.h"
 #include "base/Platform.h"
 #include "base/TStrings.h"
@@ -246,4 +249,20 @@ TEST_F(MainWindow, F5PrintsWhatTabulonRunPrints) {
     std::string shown = w.MOut().GetText();
     for (size_t p; (p = shown.find("\r\n")) != std::string::npos;) shown.replace(p, 2, "\n");
     EXPECT_EQ(shown + "\n", expected);
+}
+
+TEST(MainWindowMarks, BusyMarksSitOnTheSplitterHandle) {
+    TForm1 w(false);
+    const QColor off = w.Splitter()->palette().color(QPalette::Button);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
+    w.SetBusyMark(1, true, 0xFF0000);
+    w.SetBusyMark(2, true, 0x008000);
+    EXPECT_EQ(w.Splitter()->Mark(1), QColor(255, 0, 0));
+    EXPECT_EQ(w.Splitter()->Mark(2), QColor(0, 0x80, 0));
+    w.show();
+    const QImage handle = w.Splitter()->handle(1)->grab().toImage();
+    EXPECT_EQ(handle.pixelColor(35, 3), QColor(255, 0, 0));
+    EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
+    w.SetBusyMark(1, false, 0);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
 }
