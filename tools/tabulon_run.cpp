@@ -9,6 +9,7 @@
 
 #include "StreamHost.h"
 #include "base/AnsiString.h"
+#include "base/Platform.h"
 #include "base/TStrings.h"
 #include "console/TConsole.h"
 
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     try {
-        console.Connect(positional[0]);
+        console.Connect(ProgramPath(positional[0]));
         failures += console.CommandError() ? 1 : 0;
         if (!console.Session().Connected()) {
             std::fprintf(stderr, "tabulon-run: could not connect to %s\n", positional[0].c_str());

@@ -553,7 +553,7 @@ void TForm1::RunScript() {
     const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
                                                       "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
     if (file.isEmpty()) return;
-    const std::string name = FromQt(file);
+    const std::string name = ProgramPath(file.toStdString());
     if (!FileExists(name)) return;
     inp_->SetText("@" + name);
     Run(inp_->GetText(), true);
@@ -564,7 +564,7 @@ void TForm1::OpenFile() {
                                                       "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
     if (file.isEmpty()) return;
     std::string text;
-    if (!ReadFileBytes(FromQt(file), text)) {
+    if (!ReadFileBytes(file.toStdString(), text)) {
         QMessageBox::critical(this, kProductName, "Cannot read " + file);
         return;
     }
@@ -575,7 +575,7 @@ void TForm1::SaveFile() {
     const QString file =
         QFileDialog::getSaveFileName(this, "Save file", QString(), "Sql files (*.sql);;Txt files (*.txt)");
     if (file.isEmpty()) return;
-    std::ofstream out(FromQt(file), std::ios::binary | std::ios::trunc);
+    std::ofstream out(file.toStdString(), std::ios::binary | std::ios::trunc);
     const std::string text = inp_->GetText();
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!out) QMessageBox::critical(this, kProductName, "Cannot write " + file);
@@ -608,7 +608,7 @@ int TForm1::HelpContext(const QWidget* w) const {
 }
 
 QUrl TForm1::HelpUrl() const {
-    QUrl url = QUrl::fromLocalFile(ToQt(ProgramDir() + "tabulon.html"));
+    QUrl url = QUrl::fromLocalFile(QString::fromUtf8(ProgramDir() + "tabulon.html"));
     url.setFragment(QString::number(HelpContext(QApplication::focusWidget())));
     return url;
 }

@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QVBoxLayout>
-#include <filesystem>
 #include <fstream>
 
 #include "base/CodePage.h"
@@ -20,7 +19,10 @@ const char kHistoryKey[] = "HKCU\\Software\\Tabulon\\";
 constexpr int kSlots = 10;
 
 QString ToQt(const std::string& ansi) { return QString::fromUtf8(AnsiToUtf8Text(ansi)); }
-std::string FromQt(const QString& s) { return Utf8TextToAnsi(s.toUtf8().toStdString()); }
+// Paths cross to Qt as file-system names (see NativePath), so that a name
+// with characters outside the ANSI code page still opens.
+QString PathToQt(const std::string& path) { return QString::fromStdString(NativePath(path)); }
+std::string PathFromQt(const QString& s) { return ProgramPath(s.toStdString()); }
 std::string Key(const char* name) { return std::string(kHistoryKey) + name; }
 }  // namespace
 
@@ -56,7 +58,7 @@ TFrmBase::TFrmBase(const std::string& dir, QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     history_ = new QComboBox(this);
     history_->setEditable(true);
-    for (const std::string& p : RecentDatabases()) history_->addItem(ToQt(p));
+    for (const std::string& p : RecentDatabases()) history_->addItem(PathToQt(p));
     history_->setCurrentIndex(history_->count() ? 0 : -1);
     ext_ = new QComboBox(this);
     ext_->addItems({"*.sqb", "*.slb", "*.*"});
@@ -73,21 +75,20 @@ TFrmBase::TFrmBase(const std::string& dir, QWidget* parent) : QDialog(parent) {
     files_->installEventFilter(this);
     connect(ext_, &QComboBox::currentIndexChanged, this, [this] { FillFiles(); });
     connect(files_, &QListWidget::itemActivated, this, [this] { AcceptFromList(); });
-    const bool dirExists = !dir.empty() && std::filesystem::is_directory(dir);
-    SetFolder(dirExists ? dir : ProgramDir());
+    SetFolder(DirectoryExists(dir) ? dir : ProgramPath(ProgramDir()));
     resize(360, 420);
 }
 
 void TFrmBase::SetFolder(const std::string& folder) {
     folder_ = folder;
     if (folder_.empty() || folder_.back() != '/') folder_ += '/';
-    folderLabel_->setText(ToQt(folder_));
+    folderLabel_->setText(PathToQt(folder_));
     FillFiles();
 }
 
 void TFrmBase::FillFiles() {
     files_->clear();
-    QDir dir(ToQt(folder_));
+    QDir dir(PathToQt(folder_));
     if (folder_ != "/") files_->addItem("[..]");
     for (const QString& d : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) files_->addItem("[" + d + "]");
     const QStringList masks{ext_->currentText()};
@@ -102,11 +103,11 @@ bool TFrmBase::AcceptFromList() {
     if (text.startsWith('[') && text.endsWith(']')) {
         // A folder: the list moves into it.
         const QString name = text.mid(1, text.size() - 2);
-        QDir dir(ToQt(folder_));
-        if (dir.cd(name)) SetFolder(FromQt(dir.absolutePath()));
+        QDir dir(PathToQt(folder_));
+        if (dir.cd(name)) SetFolder(PathFromQt(dir.absolutePath()));
         return false;
     }
-    const std::string candidate = folder_ + FromQt(text);
+    const std::string candidate = folder_ + PathFromQt(text);
     if (!FileExists(candidate)) return false;
     path_ = candidate;
     accept();
@@ -114,7 +115,7 @@ bool TFrmBase::AcceptFromList() {
 }
 
 bool TFrmBase::AcceptFromHistory() {
-    const std::string name = FromQt(history_->currentText());
+    const std::string name = PathFromQt(history_->currentText());
     if (name.empty()) return false;
     if (createNew_->isChecked()) {
         if (FileExists(name)) {
@@ -122,7 +123,7 @@ bool TFrmBase::AcceptFromHistory() {
                 this, "Confirm", ToQt("File " + name + " already exists.\n\t Overwrite?"), QMessageBox::Yes | QMessageBox::No);
             if (answer != QMessageBox::Yes) return false;
         }
-        std::ofstream(name, std::ios::binary | std::ios::trunc);
+        std::ofstream(NativePath(name), std::ios::binary | std::ios::trunc);
     }
     if (!FileExists(name)) return false;
     path_ = name;

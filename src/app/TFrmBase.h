@@ -28,6 +28,7 @@ public:
     QListWidget* FileList() const { return files_; }
     QComboBox* History() const { return history_; }
     QCheckBox* CreateNew() const { return createNew_; }
+    QLabel* FolderLabel() const { return folderLabel_; }
     const std::string& Folder() const { return folder_; }
     void SetFolder(const std::string& folder);
 

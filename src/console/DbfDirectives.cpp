@@ -29,7 +29,7 @@ bool SupportedDbfType(char type) {
 // table: a memo field must be named in a message, not fail the open.
 std::vector<std::pair<std::string, char>> PeekDbfFields(const std::string& fileName) {
     std::vector<std::pair<std::string, char>> fields;
-    std::ifstream in(fileName, std::ios::binary);
+    std::ifstream in(NativePath(fileName), std::ios::binary);
     char header[32];
     if (!in.read(header, sizeof header)) return fields;
     const int headerLength = static_cast<unsigned char>(header[8]) | static_cast<unsigned char>(header[9]) << 8;

@@ -7,6 +7,7 @@
 
 #include "base/CodePage.h"
 #include "base/Exception.h"
+#include "base/Platform.h"
 #include "console/DirectiveArgs.h"
 #include "console/DirectiveRun.h"
 #include "console/Directives.h"
@@ -25,7 +26,7 @@ constexpr const char* kCrLf = "\r\n";
 class MarkupFile {
 public:
     explicit MarkupFile(const std::string& fileName)
-        : fileName_(fileName), out_(fileName, std::ios::binary | std::ios::trunc) {
+        : fileName_(fileName), out_(NativePath(fileName), std::ios::binary | std::ios::trunc) {
         if (!out_) Fail();
         text_.reserve(BlockBytes + 4096);
     }

@@ -16,6 +16,7 @@
 #include "EDBFError.h"
 #include "base/AnsiString.h"
 #include "base/CodePage.h"
+#include "base/Platform.h"
 #include "dataset/TField.h"
 
 namespace {
@@ -161,7 +162,7 @@ void TDbfTab::CreateTable() {
     CheckInactive();
     if (dbfFields_.empty()) Fail(Ansi("нет полей для создания таблицы"));
     struct stat st;
-    if (!reCreate_ && ::stat(fileName_.c_str(), &st) == 0) {
+    if (!reCreate_ && ::stat(NativePath(fileName_).c_str(), &st) == 0) {
         if (!OnConfirm || !OnConfirm("File " + fileName_ + " already exists. OK to override?")) return;
     }
     const size_t n = dbfFields_.size();
@@ -192,8 +193,8 @@ void TDbfTab::CreateTable() {
     }
     head.back() = 0x0D;
 
-    if (::unlink(fileName_.c_str()) != 0 && errno != ENOENT) Fail(std::string(Ansi("не удалось удалить: ")) + std::strerror(errno));
-    int fd = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (::unlink(NativePath(fileName_).c_str()) != 0 && errno != ENOENT) Fail(std::string(Ansi("не удалось удалить: ")) + std::strerror(errno));
+    int fd = ::open(NativePath(fileName_).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) Fail(std::string(Ansi("не удалось создать: ")) + std::strerror(errno));
     size_t done = 0;
     while (done < head.size()) {
@@ -214,10 +215,10 @@ void TDbfTab::CreateTable() {
 void TDbfTab::InternalOpen() {
     calc_.ClearErrorText();
     struct stat st;
-    if (::stat(fileName_.c_str(), &st) != 0)
+    if (::stat(NativePath(fileName_).c_str(), &st) != 0)
         throw EDBFError(Ansi("Открытие DBF: Файл не найден") + ": " + fileName_);
     writable_ = !readOnly_;
-    fd_ = ::open(fileName_.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    fd_ = ::open(NativePath(fileName_).c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd_ < 0) Fail(std::string(Ansi("не удалось открыть: ")) + std::strerror(errno));
     // Other programs may read the file while we write it, but not write.
     if (writable_ && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) Fail(Ansi("файл открыт для записи другой программой"));

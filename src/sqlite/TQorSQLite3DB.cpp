@@ -132,7 +132,7 @@ void TQorSQLite3DB::WriteTrace(std::string_view text, bool blankLine) {
     try {
         const std::string path =
             traceFile_.find('/') != std::string::npos ? traceFile_ : TempPath() + traceFile_;
-        std::FILE* f = std::fopen(path.c_str(), "ab");
+        std::FILE* f = std::fopen(NativePath(path).c_str(), "ab");
         if (!f) return;
         std::string line = DateTimeToStr(Now());
         line += ' ';
@@ -199,7 +199,7 @@ void TQorSQLite3DB::Connect() {
         // would create a file of that name.
         path = ":memory:";
     } else {
-        path = database_.find('/') == std::string::npos ? CurrentDir() + "/" + database_ : database_;
+        path = database_.find('/') == std::string::npos ? ProgramPath(CurrentDir()) + "/" + database_ : database_;
         if (dbMustExist_ && !FileExists(path))
             throw EDatabaseError("Database " + path + " does not exist");
     }
@@ -215,7 +215,7 @@ void TQorSQLite3DB::Connect() {
     version_ = api_.libversion();
     db_ = nullptr;
     if (BeforeConnect) BeforeConnect(this);
-    if (api_.open(path.c_str(), &db_) != sqlite_api::OK) {
+    if (api_.open(NativePath(path).c_str(), &db_) != sqlite_api::OK) {
         // Nothing is left half open: the handle is closed and the library
         // released before the engine's message is raised.
         std::string msg = db_ ? api_.errmsg(db_) : "out of memory";

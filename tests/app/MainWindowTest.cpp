@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QTabWidget>
 #include <QTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <cstdlib>
@@ -112,6 +113,36 @@ TEST_F(MainWindow, TheSelectionFormListsOneFolderAndCreatesNewFiles) {
     QTest::keyClick(create.History(), Qt::Key_Return);
     EXPECT_EQ(create.result(), QDialog::Accepted);
     EXPECT_TRUE(std::filesystem::exists(dir / "new.sqb"));
+}
+
+TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
+    const std::filesystem::path folder = dir / "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // "папка"
+    std::filesystem::create_directory(folder);
+    const std::string base = "\xD0\xB1\xD0\xB0\xD0\xB7\xD0\xB0.sqb";  // "база.sqb"
+    const std::string han = "\xE6\xBC\xA2.sqb";                               // no ANSI letter for it
+    for (const std::string& f : {base, han}) std::ofstream(folder / f) << "";
+
+    TForm1 w(false);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Console().Settings().ShowTime = false;
+    for (const std::string& f : {base, han}) {
+        TFrmBase form(ProgramPath(folder.string()));
+        EXPECT_EQ(form.FolderLabel()->text(), QString::fromStdString(folder.string() + "/"));
+        const auto found = form.FileList()->findItems(QString::fromStdString(f), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << f;
+        form.FileList()->setCurrentItem(found[0]);
+        QTest::keyClick(form.FileList(), Qt::Key_Return);
+        ASSERT_EQ(form.result(), QDialog::Accepted) << f;
+
+        w.Console().Connect(form.Path());
+        ASSERT_TRUE(w.Console().Session().Connected()) << f;
+        w.MInp().SetText("create table t(a);");
+        QTest::keyClick(&w.MInp(), Qt::Key_F5);
+        EXPECT_EQ(OutText(w), "SQL: create table t(a);\r\nprocessed...") << f;
+        EXPECT_GT(std::filesystem::file_size(folder / f), 0u) << "the table went to another file than " << f;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2);
 }
 
 TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {

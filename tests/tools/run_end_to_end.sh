@@ -47,6 +47,23 @@ status=$?
 grep -q 'interrupted' "$work/endless.out" || fail "no interrupt message"
 grep -q '^after' "$work/endless.out" || fail "the run did not go on after the interrupt"
 
+# File names with Cyrillic letters: the file system's names are UTF-8, the
+# program's text Windows-1251; a name reaches the file either way.
+cyr="$work/папка"
+mkdir -p "$cyr"
+printf "select 'inner' as w;\n" > "$cyr/скрипт.sql"
+printf '@%s\n' "$cyr/скрипт.sql" > "$work/utf8call.sql"
+"$run" :memory: "$work/utf8call.sql" 2>&1 | grep -q '^inner' || fail "a UTF-8 script did not call a script with a Cyrillic name"
+iconv -f UTF-8 -t CP1251 "$work/utf8call.sql" > "$work/ansicall.sql"
+"$run" :memory: "$work/ansicall.sql" 2>&1 | grep -q '^inner' || fail "a Windows-1251 script did not call a script with a Cyrillic name"
+printf -- "--\$XMLS %s -select=\"select 1 as n\"\n" "$cyr/выгрузка.xml" | iconv -f UTF-8 -t CP1251 > "$work/ansixml.sql"
+"$run" :memory: "$work/ansixml.sql" > /dev/null 2>&1 || fail "an export to a Cyrillic file name failed"
+[ -s "$cyr/выгрузка.xml" ] || fail "an export from a Windows-1251 script did not write the UTF-8 file name"
+echo "create table t(a); insert into t values (7);" | "$run" "$cyr/база.db" > /dev/null 2>&1 \
+  || fail "a database with a Cyrillic name could not be created"
+[ -s "$cyr/база.db" ] || fail "the database file does not carry its UTF-8 name"
+echo "select a from t;" | "$run" --set ShowTime=N "$cyr/база.db" 2>&1 | grep -q '^7 ' || fail "a Cyrillic database name did not open again"
+
 # Real scripts leave the same tables and rows as the sqlite3 shell.
 # The same tables, views and indexes, with the same row counts. (Contents may
 # differ in one way: scripts run as the editor holds them, every line break a
