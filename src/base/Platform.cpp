@@ -105,7 +105,9 @@ std::string ProgramPath(std::string_view native) {
     return EachName(native, [](std::string_view name) {
         if (!IsUtf8(name)) return std::string(name);
         std::string ansi = Utf8TextToAnsi(name);
-        return AnsiToUtf8Text(ansi) == name ? ansi : std::string(name);
+        // An ANSI name that also reads as UTF-8 ("\xD0\xB8") would not come
+        // back through NativePath: such a name stays UTF-8 as well.
+        return AnsiToUtf8Text(ansi) == name && !(IsUtf8(ansi) && ansi != name) ? ansi : std::string(name);
     });
 }
 

@@ -104,6 +104,8 @@ TEST(Platform, PathsCrossToTheFileSystemAsUtf8) {
     const std::string han = "/tmp/\xE6\xBC\xA2.db";
     EXPECT_EQ(ProgramPath(han), han);
     EXPECT_EQ(NativePath(ProgramPath(han)), han);
+    // "Рё" is D0 B8 in ANSI, which is also UTF-8 for another letter: kept as UTF-8.
+    EXPECT_EQ(ProgramPath("\xD0\xA0\xD1\x91"), "\xD0\xA0\xD1\x91");
     // A folder kept as UTF-8 joined with an ANSI name: each name converts on its own.
     EXPECT_EQ(ProgramPath(han + utf8), han + ansi);
     EXPECT_EQ(NativePath(han + ansi), han + utf8);
