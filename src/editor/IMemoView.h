@@ -21,6 +21,10 @@ public:
     virtual void RepaintRange(const TCustomRange& range) = 0;
     // Recompute the scroll bars and repaint everything.
     virtual void UpdateScrollBars() = 0;
+    // An edit inside one line changed the width of the widest line; the
+    // edited line has been repainted already, only the horizontal limits
+    // are new.
+    virtual void WidestLineChanged() = 0;
     // The vertical scroll message with the scroll-to-bottom code.
     virtual void ScrollToBottom() = 0;
     virtual void HideCaret() = 0;

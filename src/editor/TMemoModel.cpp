@@ -283,7 +283,6 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
     const int b = LineIndexOf(e + 1);
     const int maxBefore = MaxLineWidth();
     bool full = false;
-    bool cacheLost = false;
     int inserted = 0;
 
     if (s == 1 && e == L) {
@@ -299,15 +298,8 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
         // arrives this way).
         const bool keepsLineA = k == 0 && s == L + 1 && m >= 2 && newText[0] == '\r' && newText[1] == '\n';
         const int wb = keepsLineA ? 0 : LineWidthAt(b);
-        if (!keepsLineA) {
-            if (wb >= maxBefore) cacheLost = full = true;
-            RemoveWidth(a == b ? wb : LineWidthAt(a));
-        }
-        for (int i = b; i > a; --i) {
-            const int w = i == b ? wb : LineWidthAt(i);
-            if (w >= maxBefore) cacheLost = full = true;
-            RemoveWidth(w);
-        }
+        if (!keepsLineA) RemoveWidth(a == b ? wb : LineWidthAt(a));
+        for (int i = b; i > a; --i) RemoveWidth(i == b ? wb : LineWidthAt(i));
         starts_.DeleteRange(a + 1, b - a);
 
         text_.Erase(static_cast<size_t>(s - 1), static_cast<size_t>(k));
@@ -319,11 +311,7 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
         });
         starts_.AddFrom(a + inserted + 1, d);
 
-        for (int i = keepsLineA ? a + 1 : a; i <= a + inserted; ++i) {
-            const int w = LineWidthAt(i);
-            if (!cacheLost && w > maxBefore) full = true;
-            AddWidth(w);
-        }
+        for (int i = keepsLineA ? a + 1 : a; i <= a + inserted; ++i) AddWidth(LineWidthAt(i));
     }
 
     for (int i = ranges_->Count() - 1; i >= 0; --i) {
@@ -349,6 +337,10 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
             line.SetRStart(std::max(1, s - 1));
             line.SetREnd(PointToOffset(0, a + 2));
             line.Repaint();
+            // The width table counts every line, so it knows whether the
+            // widest one really changed: only then do the horizontal limits
+            // move, and no other line needs drawing for it.
+            if (MaxLineWidth() != maxBefore) view_->WidestLineChanged();
         } else {
             view_->UpdateScrollBars();
         }

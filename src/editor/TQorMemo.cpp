@@ -481,6 +481,17 @@ void TQorMemo::UpdateScrollBars() {
     ScheduleScrollBarSync();
 }
 
+void TQorMemo::WidestLineChanged() {
+    // A narrower text may leave the window scrolled past its new right end;
+    // pulling it back is a scroll, repainted as one. Otherwise only the
+    // horizontal scroll bar changes.
+    TVisibleRange& vis = model_->VisibleRange();
+    vis.BeginUpdate();
+    vis.Clamp();
+    vis.EndUpdate();
+    ScheduleScrollBarSync();
+}
+
 void TQorMemo::ScheduleScrollBarSync() {
     if (scrollBarsDirty_) return;
     scrollBarsDirty_ = true;

@@ -125,6 +125,7 @@ public:
     // IMemoView
     void RepaintRange(const TCustomRange& range) override;
     void UpdateScrollBars() override;
+    void WidestLineChanged() override;
     void ScrollToBottom() override { VScroll(TScrollCode::Bottom); }
     void HideCaret() override;
     void ShowCaret() override;

@@ -152,10 +152,27 @@ TEST(MemoModel, DisplayStepsOfAnEdit) {
     TMCRange r(&m);
     r.SetRStart(m.PointToOffset(1, 3));
     r.SetREnd(r.RStart());
-    r.SetText("L");  // touches the widest line
-    EXPECT_EQ(view.calls, (std::vector<std::string>{"scrollbars"}));
+    r.SetText("L");  // the widest line keeps its width: only it repaints
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 8..21"}));
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(r.RLength(), 1);  // an edited range covers what it now holds
+    view.calls.clear();
+    r.SetText("LL");  // wider than any line was: the line and the limits
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 8..22", "widest"}));
+    view.calls.clear();
+    r.SetText("");  // narrower again
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 8..20", "widest"}));
+    view.calls.clear();
+    m.Selection().CollapseTo(1);
+    m.Selection().SetText("01234567");  // as wide as the widest line: no new limits
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 1..12"}));
+    view.calls.clear();
+    TMCRange x(&m);
+    x.SetRStart(1);
+    x.SetREnd(1);
+    x.SetText("");  // narrower, with another line as wide still: the same
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"repaint 1..11"}));
+    EXPECT_EQ(m.MaxLineWidth(), 10);
     m.SetView(nullptr);
 }
 

@@ -12,6 +12,7 @@ public:
         calls.push_back("repaint " + std::to_string(r.RStart()) + ".." + std::to_string(r.REnd()));
     }
     void UpdateScrollBars() override { calls.push_back("scrollbars"); }
+    void WidestLineChanged() override { calls.push_back("widest"); }
     void ScrollToBottom() override { calls.push_back("bottom"); }
     void HideCaret() override {}
     void ShowCaret() override {}
