@@ -587,6 +587,9 @@ void TQorMemo::VisibleAreaChanged(const TVisibleRect& before, const TVisibleRect
 // ---------------------------------------------------------------------------
 // Caret
 
+// The caret is only drawn inside the client area (see paintEvent); its
+// updates are clipped the same way, since a caret in the last column would
+// otherwise reach into the vertical scroll bar and repaint it with every key.
 QRect TQorMemo::CaretRect() const {
     return QRect(caretPosDirty_ ? CaretPixel() : caretPos_, QSize(2, std::max(1, cellH_ - 2)));
 }
@@ -595,7 +598,7 @@ void TQorMemo::UpdateCaretRect() {
     // A pending full repaint draws the caret where it now is.
     if (fullRepaintPending_) return;
     if (!caretDrawn_.isEmpty()) update(caretDrawn_);
-    if (CaretVisible()) update(CaretRect());
+    if (CaretVisible()) update(CaretRect().intersected(ClientArea()));
 }
 
 TPoint TQorMemo::CaretPoint() const {
@@ -620,7 +623,7 @@ void TQorMemo::ShowCaret() {
     caretBlinkOn_ = true;
     if (fullRepaintPending_) return;
     if (show) {
-        update(CaretRect());
+        update(CaretRect().intersected(ClientArea()));
     } else if (!caretDrawn_.isEmpty()) {
         update(caretDrawn_);
     }
