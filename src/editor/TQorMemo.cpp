@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -196,14 +197,15 @@ int TQorMemo::OffsetAtPixel(QPoint pixel) const {
 }
 
 void TQorMemo::MeasureCell() {
-    qfont_ = ToQFont(model_->Font());
-    QFontMetricsF fmf(qfont_);
+    QFont& q = baseFont_.Font;
+    q = ToQFont(model_->Font());
+    QFontMetricsF fmf(q);
     // The grid needs whole-pixel cells; spacing makes every glyph advance
     // exactly one cell even when the substituted font's advance is fractional.
     const qreal adv = fmf.horizontalAdvance(QLatin1Char('M'));
     const int w = static_cast<int>(std::lround(adv));
-    if (std::abs(adv - w) > 0.001) qfont_.setLetterSpacing(QFont::AbsoluteSpacing, w - adv);
-    QFontMetrics fm(qfont_);
+    if (std::abs(adv - w) > 0.001) q.setLetterSpacing(QFont::AbsoluteSpacing, w - adv);
+    QFontMetrics fm(q);
     cellW_ = fm.horizontalAdvance(QLatin1Char('M'));
     cellH_ = fm.height();
     if (cellW_ < 1 || cellH_ < 1) {
@@ -212,18 +214,48 @@ void TQorMemo::MeasureCell() {
     }
     ascent_ = fm.ascent();
     runFonts_.clear();
-    fontKey_ = model_->Font();
-    fontValid_ = true;
+    baseFont_.Key = model_->Font();
+    baseFont_.Raw = QRawFont();
+    baseFont_.GlyphState = 0;
 }
 
-const QFont& TQorMemo::QtFont(const TFont* f) {
-    if (!f || (f->Name == fontKey_.Name && f->Size == fontKey_.Size && f->Style == fontKey_.Style)) return qfont_;
-    for (const auto& [k, q] : runFonts_)
-        if (k.Name == f->Name && k.Size == f->Size && k.Style == f->Style) return q;
-    QFont q = ToQFont(*f);
-    q.setLetterSpacing(QFont::AbsoluteSpacing, qfont_.letterSpacing());
-    runFonts_.emplace_back(*f, q);
-    return runFonts_.back().second;
+TQorMemo::TRunFont& TQorMemo::RunFont(const TFont* f) {
+    auto same = [f](const TFont& k) { return f->Name == k.Name && f->Size == k.Size && f->Style == k.Style; };
+    if (!f || same(baseFont_.Key)) return baseFont_;
+    for (const auto& rf : runFonts_)
+        if (same(rf->Key)) return *rf;
+    auto rf = std::make_unique<TRunFont>();
+    rf->Key = *f;
+    rf->Font = ToQFont(*f);
+    rf->Font.setLetterSpacing(QFont::AbsoluteSpacing, baseFont_.Font.letterSpacing());
+    runFonts_.push_back(std::move(rf));
+    return *runFonts_.back();
+}
+
+void TQorMemo::LookUpGlyphs(TRunFont& rf) {
+    rf.GlyphState = -1;
+    // Lines, rectangles and the glyph positions of a decorated font come
+    // out of the text layout; such a font keeps being drawn as text.
+    if (rf.Font.underline() || rf.Font.strikeOut() || rf.Font.overline()) return;
+    // The font as this widget's screen resolves it, as the painter would.
+    rf.Raw = QRawFont::fromFont(QFont(rf.Font, this));
+    if (!rf.Raw.isValid()) return;
+    QString chars(256, QChar(u' '));
+    for (int u = 0; u < 256; ++u) {
+        if (u == '\t') continue;
+        // Control characters have no glyph; a cell stays a cell.
+        chars[u] = u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(static_cast<unsigned char>(u))));
+    }
+    const QList<quint32> glyphs = rf.Raw.glyphIndexesForString(chars);
+    if (glyphs.size() != 256) return;
+    // The cells are placed by hand, so the font has to fill them the way the
+    // layout would: one advance plus the spacing per cell.
+    const QList<QPointF> adv = rf.Raw.advancesForGlyphIndexes(QList<quint32>{glyphs['M']});
+    if (adv.size() != 1 || std::abs(adv[0].x() + rf.Font.letterSpacing() - cellW_) > 0.02) return;
+    // A byte whose glyph the font lacks (0) sends its run to the text layout,
+    // which finds a fallback font for it.
+    std::copy(glyphs.begin(), glyphs.end(), rf.Glyphs.begin());
+    rf.GlyphState = 1;
 }
 
 void TQorMemo::FontChanged() {
@@ -405,56 +437,83 @@ std::vector<TCustomFormattedRange*> TQorMemo::GetFormattedRanges(const TCustomRa
 }
 
 void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase, int y) {
-    const int L = model_->TextLength();
+    const TMemoModel& m = *model_;
+    const int L = m.TextLength();
     if (r.RLength() < 1 && r.REnd() < L) return;
     const int clientW = ClientArea().width();
-    const int tab = model_->TabSize();
+    const int tab = m.TabSize();
     const QPalette& pal = palette();
     std::vector<TCustomFormattedRange*> runs = GetFormattedRanges(r);
-    std::string text;
-    QString shown;
+    QColor pen;
+    bool penSet = false;
+    QGlyphRun glyphRun;
     for (TCustomFormattedRange* run : runs) {
         if (run->RLength() >= 1) {
-            text = run->GetText();
+            const int s = run->RStart();
+            int e = run->REnd();
+            // The line break takes no cell; the run's colour fills the rest
+            // of the row after the line's last character.
             bool endsLine = false;
-            if (!text.empty() && text.back() == '\n') {
-                text.pop_back();
-                if (!text.empty() && text.back() == '\r') text.pop_back();
+            if (m.CharAt(e) == '\n') {
+                --e;
+                if (e >= s && m.CharAt(e) == '\r') --e;
                 endsLine = true;
-            } else if (!text.empty() && text.back() == '\r') {
-                text.pop_back();
+            } else if (m.CharAt(e) == '\r') {
+                --e;
                 endsLine = true;
             }
-            shown.clear();
-            for (const char ch : text) {
-                if (ch == '\t') {
-                    shown += QString(tabPhase, QLatin1Char(' '));
+            const TFont* f = run->GetFont();
+            TRunFont& rf = RunFont(f);
+            if (rf.GlyphState == 0) LookUpGlyphs(rf);
+            bool byGlyphs = rf.GlyphState == 1;
+            const int phase = tabPhase;
+            // Blanks only advance; every other byte is one glyph at its cell.
+            glyphs_.clear();
+            positions_.clear();
+            int cells = 0;
+            for (int o = s; o <= e; ++o) {
+                const auto u = static_cast<unsigned char>(m.CharAt(o));
+                if (u == '\t') {
+                    cells += tabPhase;
                     tabPhase = tab;
                     continue;
                 }
-                const auto u = static_cast<unsigned char>(ch);
-                // Control characters have no glyph; a cell stays a cell.
-                shown += u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(u)));
+                if (u != ' ' && byGlyphs) {
+                    const quint32 g = rf.Glyphs[u];
+                    if (g == 0) byGlyphs = false;
+                    glyphs_.push_back(g);
+                    positions_.emplace_back(cells * cellW_, 0);
+                }
+                ++cells;
                 if (--tabPhase < 1) tabPhase += tab;
             }
-            const int right = endsLine ? std::max(clientW, x) : x + static_cast<int>(shown.size()) * cellW_;
+            const int right = endsLine ? std::max(clientW, x) : x + cells * cellW_;
             QRect cell(x, y, right - x, cellH_);
             if (cell.left() < leftMargin_) cell.setLeft(leftMargin_);
             if (cell.width() > 0) {
                 p.fillRect(cell, ToQColor(run->GetColor(), pal));
-                if (!shown.isEmpty()) {
-                    const TFont* f = run->GetFont();
-                    p.setFont(QtFont(f));
-                    p.setPen(ToQColor(f ? f->Color : clWindowText, pal));
+                if (cells > 0 && (!byGlyphs || !glyphs_.empty())) {
+                    const QColor c = ToQColor(f ? f->Color : clWindowText, pal);
+                    if (!penSet || c != pen) {
+                        p.setPen(c);
+                        pen = c;
+                        penSet = true;
+                    }
                     // Only a glyph cut by the left margin needs a clip.
-                    if (cell.left() != x) {
+                    const bool clip = cell.left() != x;
+                    if (clip) {
                         p.save();
                         p.setClipRect(cell, Qt::IntersectClip);
-                        p.drawText(x, y + ascent_, shown);
-                        p.restore();
-                    } else {
-                        p.drawText(x, y + ascent_, shown);
                     }
+                    if (byGlyphs) {
+                        glyphRun.setRawFont(rf.Raw);
+                        glyphRun.setRawData(glyphs_.data(), positions_.data(), static_cast<int>(glyphs_.size()));
+                        p.drawGlyphRun(QPointF(x, y + ascent_), glyphRun);
+                    } else {
+                        p.setFont(rf.Font);
+                        p.drawText(x, y + ascent_, ShownText(s, e, phase));
+                    }
+                    if (clip) p.restore();
                 }
             }
             x = right;
@@ -466,6 +525,26 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
         if (rest.left() < leftMargin_) rest.setLeft(leftMargin_);
         p.fillRect(rest, ToQColor(Color(), pal));
     }
+}
+
+QString TQorMemo::ShownText(int s, int e, int tabPhase) const {
+    const TMemoModel& m = *model_;
+    const int tab = m.TabSize();
+    QString shown;
+    shown.reserve(e - s + 1);
+    for (int o = s; o <= e; ++o) {
+        const char ch = m.CharAt(o);
+        if (ch == '\t') {
+            shown += QString(tabPhase, QLatin1Char(' '));
+            tabPhase = tab;
+            continue;
+        }
+        const auto u = static_cast<unsigned char>(ch);
+        // Control characters have no glyph; a cell stays a cell.
+        shown += u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(u)));
+        if (--tabPhase < 1) tabPhase += tab;
+    }
+    return shown;
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointF>
+#include <QRawFont>
 #include <QRect>
 #include <QWidget>
 #include <array>
@@ -165,7 +167,21 @@ private:
     void PaintArea(QPainter& p, const QRegion& region);
     void PaintTextLine(QPainter& p, int line, int y);
     void ApplyScroll(bool vertical, TScrollCode code, int pos);
-    const QFont& QtFont(const TFont* f);
+    // A font the text is drawn in, with the glyph of every byte looked up
+    // once: a run whose glyphs the font has is drawn straight from them,
+    // without laying the text out again for each frame.
+    struct TRunFont {
+        TFont Key;
+        QFont Font;
+        QRawFont Raw;
+        std::array<quint32, 256> Glyphs{};
+        // 0: not looked up yet, 1: drawn from Glyphs, -1: drawn as text.
+        int GlyphState = 0;
+    };
+    TRunFont& RunFont(const TFont* f);
+    void LookUpGlyphs(TRunFont& rf);
+    // The bytes s .. e as characters, tabs expanded from the given phase.
+    QString ShownText(int s, int e, int tabPhase) const;
     bool Showing() const;
     // The caret's (column, line), with a caret on the LF of a line break
     // shown at the start of the next line.
@@ -198,10 +214,11 @@ private:
     int cellW_ = 8;
     int cellH_ = 13;
     int ascent_ = 10;
-    QFont qfont_;
-    TFont fontKey_;
-    bool fontValid_ = false;
-    std::vector<std::pair<TFont, QFont>> runFonts_;
+    TRunFont baseFont_;
+    std::vector<std::unique_ptr<TRunFont>> runFonts_;
+    // Scratch space of PaintLine, kept between lines.
+    std::vector<quint32> glyphs_;
+    std::vector<QPointF> positions_;
 
     bool caretExists_ = false;
     bool caretShown_ = false;
