@@ -177,6 +177,10 @@ void TForm1::BuildMenu() {
     key(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] {
         if (OnSelectPage()) RunAll();
     });
+    // Ctrl+Enter types character 10, which Ctrl+J types as well.
+    key(QKeySequence(Qt::CTRL | Qt::Key_J), [this] {
+        if (OnSelectPage()) RunAll();
+    });
     key(QKeySequence(Qt::Key_F7), [this] {
         if (OnSelectPage()) RunSelection();
     });

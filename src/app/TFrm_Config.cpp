@@ -183,6 +183,10 @@ bool TFrm_Config::eventFilter(QObject* watched, QEvent* event) {
                 focusNextChild();  // also inside the multi-line box: no line break
             return true;
         }
+        if (key->key() == Qt::Key_J && (key->modifiers() & Qt::ControlModifier)) {
+            accept();  // character 10, as Ctrl+Enter
+            return true;
+        }
         if (key->key() == Qt::Key_Escape) {
             reject();
             return true;

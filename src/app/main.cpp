@@ -2,6 +2,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/TForm1.h"
 
@@ -11,12 +12,17 @@ int main(int argc, char** argv) {
     TForm1 window;
     window.show();
     // For start-up checks on a display: TABULON_SNAPSHOT=file.png saves a
-    // picture of the screen shortly after start and ends the program.
+    // picture of the screen shortly after start and ends the program; the
+    // exit status is 3 when the console window is not on the screen or the
+    // picture cannot be saved.
     const QString snapshot = qEnvironmentVariable("TABULON_SNAPSHOT");
     if (!snapshot.isEmpty()) {
-        QTimer::singleShot(2000, &app, [snapshot] {
-            if (QScreen* screen = QGuiApplication::primaryScreen()) screen->grabWindow(0).save(snapshot);
-            QCoreApplication::exit(0);
+        QTimer::singleShot(2000, &app, [snapshot, &window] {
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const bool shown = window.isVisible() && window.windowTitle().startsWith(kProductName);
+            const bool saved = screen != nullptr && screen->grabWindow(0).save(snapshot);
+            if (!shown) std::fputs("tabulon: the console window is not shown\n", stderr);
+            QCoreApplication::exit(shown && saved ? 0 : 3);
         });
     }
     return app.exec();

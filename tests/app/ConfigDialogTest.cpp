@@ -167,6 +167,13 @@ TEST(ConfigDialog, CtrlEnterTakesEveryValueBackAndEscOrCloseLeavesEverything) {
     EXPECT_EQ(s.StartSQL, "select 2;");
     EXPECT_EQ(s.LongStr, 30000);
 
+    ConsoleSettings j;
+    EXPECT_TRUE(EditWith(j, [](TFrm_Config& d) {
+        d.Cmd_()->setText("J> ");
+        QTest::keyClick(d.Cmd_(), Qt::Key_J, Qt::ControlModifier);  // character 10 as well
+    }));
+    EXPECT_EQ(j.Prompt, "J> ");
+
     const ConsoleSettings before = Unusual();
     auto editEverything = [](TFrm_Config& d) {
         d.DllName_()->setText("other.so");

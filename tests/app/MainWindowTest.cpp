@@ -72,14 +72,19 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         EXPECT_EQ(w.MInp().GetText(), "create table t(a integer);\r\ninsert into t values(42);\r\nselect a from t;");
         QTest::keyClick(&w.MInp(), Qt::Key_N, Qt::ControlModifier);
         EXPECT_EQ(w.MInp().GetText(), "select 7 as seven;");
+        // Ctrl+J types the same character 10 as Ctrl+Enter: it runs too.
+        w.MInp().SetText("select 8 as eight;");
+        QTest::keyClick(&w.MInp(), Qt::Key_J, Qt::ControlModifier);
+        EXPECT_EQ(OutText(w).substr(0, 23), "SQL: select 8 as eight;");
+        EXPECT_EQ(w.MInp().GetText(), "select 8 as eight;");
 
         std::filesystem::create_directories(SCREENSHOT_DIR);
         w.grab().save(QString(SCREENSHOT_DIR) + "/main_window.png");
         w.close();
     }
-    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\SqlText", "?"), "select 7 as seven;");
+    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\SqlText", "?"), "select 8 as eight;");
     TForm1 again(false);
-    EXPECT_EQ(again.MInp().GetText(), "select 7 as seven;");
+    EXPECT_EQ(again.MInp().GetText(), "select 8 as eight;");
 }
 
 TEST_F(MainWindow, RecentDatabasesMoveUpAndTheEleventhDropsOut) {
