@@ -88,6 +88,10 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     split_->addWidget(topSplit_);
     split_->addWidget(inp_);
     split_->setChildrenCollapsible(false);
+    // The input editor keeps its height when the window is resized; the
+    // output pane takes the rest.
+    split_->setStretchFactor(0, 1);
+    split_->setStretchFactor(1, 0);
     auto* selectLayout = new QVBoxLayout(selectPage);
     selectLayout->setContentsMargins(0, 0, 0, 0);
     selectLayout->addWidget(split_);
@@ -214,6 +218,7 @@ void TForm1::ApplySettings() {
     const ConsoleSettings& s = console_->Settings();
     inp_->SetText(s.SqlText);
     resize(s.Width, s.Height);
+    inputHeight_ = s.HeightInp;
     split_->setSizes({std::max(50, s.Height - s.HeightInp), s.HeightInp});
     TFont fo = out_->Font();
     fo.Size = s.FontOut;
@@ -249,6 +254,10 @@ void TForm1::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (shownOnce_) return;
     shownOnce_ = true;
+    // Laid out now: the stored input height is given exactly, not scaled
+    // with the room the tabs and frames take (it would shrink every start).
+    const QList<int> sizes = split_->sizes();
+    if (sizes.size() == 2) split_->setSizes({std::max(1, sizes[0] + sizes[1] - inputHeight_), inputHeight_});
     inp_->setFocus();
     if (connectOnShow_) QTimer::singleShot(0, this, [this] { ConnectDatabase(); });
 }

@@ -127,6 +127,7 @@ private:
     QLabel* progress_;
     bool connectOnShow_;
     bool shownOnce_ = false;
+    int inputHeight_ = 132;
     bool running_ = false;
     bool interrupt_ = false;
     bool saved_ = false;

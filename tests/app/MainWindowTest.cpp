@@ -45,6 +45,7 @@ protected:
 }  // namespace
 
 TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
+    std::string big;
     {
         TForm1 w(false);
         EXPECT_EQ(w.width(), 640);
@@ -52,6 +53,11 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         EXPECT_EQ(w.windowTitle(), "Tabulon 00.05  disconnected ");
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_EQ(w.InputHeight(), 132);
+        const ConsoleSettings& s = w.Console().Settings();
+        EXPECT_EQ(s.Prompt, "SQL: ");
+        EXPECT_FALSE(s.StopErr);
+        EXPECT_TRUE(s.HeaderOn && s.EchoOn && s.ClearWind && s.WidthFld && s.NumPLSQL && s.ShowTime);
 
         w.Console().Settings().ShowTime = false;
         w.Console().Connect(":memory:");
@@ -80,11 +86,23 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
 
         std::filesystem::create_directories(SCREENSHOT_DIR);
         w.grab().save(QString(SCREENSHOT_DIR) + "/main_window.png");
+        // A 100 KB input text and a higher input editor survive the restart.
+        for (int i = 0; big.size() < 100 * 1024; ++i) big += "select " + std::to_string(i) + " as n; -- \xEF\xF0\xE8\xEC\xE5\xF0\r\n";
+        w.MInp().SetText(big);
+        QTest::keyClick(&w.MInp(), Qt::Key_Up, Qt::ControlModifier);
+        EXPECT_EQ(w.InputHeight(), 146);
         w.close();
+        EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\SqlText", "?"), big);
     }
-    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\SqlText", "?"), "select 8 as eight;");
+    WriteString("HKCU\\Software\\QorTabulon\\StopErr", "y");  // only "Y" is true
+    WriteString("HKCU\\Software\\QorTabulon\\ShowTime", "y");
     TForm1 again(false);
-    EXPECT_EQ(again.MInp().GetText(), "select 8 as eight;");
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_EQ(again.MInp().GetText(), big);
+    EXPECT_EQ(again.InputHeight(), 146);
+    EXPECT_FALSE(again.Console().Settings().StopErr);
+    EXPECT_FALSE(again.Console().Settings().ShowTime);
 }
 
 TEST_F(MainWindow, RecentDatabasesMoveUpAndTheEleventhDropsOut) {
