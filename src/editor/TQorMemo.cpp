@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "QorQtEdge.h"
@@ -290,7 +291,24 @@ void TQorMemo::RepaintRange(const TCustomRange& range) {
     }
     if (last < first) return;
     const int y = a.top() + topMargin_ + (first - vis.TopLine()) * cellH_;
-    update(QRect(a.left(), y, a.width(), (last - first + 1) * cellH_).intersected(a));
+    QRect dirty(a.left(), y, a.width(), (last - first + 1) * cellH_);
+    if (first == last) {
+        // Within one line only the cells from the range's first character
+        // on change; up to its last one, or to the right edge when the range
+        // takes in the line break (a line that got shorter leaves cells to
+        // clear).
+        const TPoint s = model_->OffsetToPoint(range.RStart());
+        const TPoint e = model_->OffsetToPoint(range.REnd() + 1);
+        if (s.Y == first) {
+            const int x0 = leftMargin_ + (model_->PointToVisualColumn(s.X, s.Y) - vis.LeftCol()) * cellW_;
+            if (x0 > leftMargin_) dirty.setLeft(a.left() + x0);
+        }
+        if (e.Y == first && e.X <= model_->LineLength(first)) {
+            const int x1 = leftMargin_ + (model_->PointToVisualColumn(e.X, e.Y) - vis.LeftCol()) * cellW_;
+            dirty.setRight(std::max(dirty.left(), a.left() + x1 - 1));
+        }
+    }
+    update(dirty.intersected(a));
 }
 
 void TQorMemo::paintEvent(QPaintEvent* e) {
@@ -315,7 +333,9 @@ void TQorMemo::paintEvent(QPaintEvent* e) {
     } else {
         PaintArea(p, e->region());
     }
-    if (borderStyle_ == TBorderStyle::bsSingle) {
+    // A frame inside the text (a typed character, the caret) leaves the
+    // border and the scroll bar corner alone.
+    if (borderStyle_ == TBorderStyle::bsSingle && !rect().adjusted(kFrame, kFrame, -kFrame, -kFrame).contains(e->rect())) {
         // A sunken client edge: dark outer line top-left, light bottom-right.
         const QRect r = rect();
         const QPalette& pal = palette();
@@ -332,8 +352,10 @@ void TQorMemo::paintEvent(QPaintEvent* e) {
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     }
-    if (vbar_->isVisible() && hbar_->isVisible())
-        p.fillRect(QRect(vbar_->x(), hbar_->y(), vbar_->width(), hbar_->height()), palette().color(QPalette::Button));
+    if (vbar_->isVisible() && hbar_->isVisible()) {
+        const QRect corner(vbar_->x(), hbar_->y(), vbar_->width(), hbar_->height());
+        if (e->rect().intersects(corner)) p.fillRect(corner, palette().color(QPalette::Button));
+    }
     caretDrawn_ = QRect();
     if (caretPosDirty_) {
         caretPos_ = CaretPixel();
@@ -356,28 +378,45 @@ void TQorMemo::PaintArea(QPainter& p, const QRegion& region) {
     const QColor bg = ToQColor(Color(), palette());
     if (topMargin_ > 0) p.fillRect(0, 0, a.width(), topMargin_, bg);
     if (leftMargin_ > 0) p.fillRect(0, 0, leftMargin_, a.height(), bg);
-    // Whole rows are drawn for each dirty rectangle; a row is drawn once.
+    // Each row a dirty rectangle touches is drawn once, across the columns
+    // the rectangles cover in it (the clip keeps the rest as it was).
     const int rowCount = std::max(0, (a.height() - topMargin_ + cellH_ - 1) / cellH_);
-    std::vector<bool> rows(static_cast<size_t>(rowCount), false);
+    rowSpans_.assign(static_cast<size_t>(rowCount), {0, -1});
     for (const QRect& r : region) {
         const QRect local = r.translated(-a.topLeft()).intersected(QRect(0, 0, a.width(), a.height()));
         if (local.isEmpty()) continue;
         const int r0 = std::max(0, (local.top() - topMargin_) / cellH_);
         const int r1 = std::min(rowCount - 1, FloorDiv(local.bottom() - topMargin_, cellH_));
-        for (int i = r0; i <= r1; ++i) rows[static_cast<size_t>(i)] = true;
+        for (int i = r0; i <= r1; ++i) {
+            auto& [left, right] = rowSpans_[static_cast<size_t>(i)];
+            if (right < left) {
+                left = local.left();
+                right = local.right();
+            } else {
+                left = std::min(left, local.left());
+                right = std::max(right, local.right());
+            }
+        }
     }
     const int top = model_->VisibleRange().TopLine();
     for (int i = 0; i < rowCount; ++i) {
-        if (!rows[static_cast<size_t>(i)]) continue;
+        const auto [left, right] = rowSpans_[static_cast<size_t>(i)];
+        if (right < left) continue;
         const int line = top + i;
         const int y = topMargin_ + i * cellH_;
         ++paintedLines_;
         if (line <= model_->LineCount()) {
+            // A glyph may reach a little into the next cell: the runs next
+            // to the span are drawn too.
+            spanLeft_ = left - cellW_;
+            spanRight_ = right + cellW_;
             PaintTextLine(p, line, y);
         } else {
             p.fillRect(QRect(0, y, a.width(), cellH_), bg);
         }
     }
+    spanLeft_ = INT_MIN;
+    spanRight_ = INT_MAX;
     p.restore();
 }
 
@@ -443,11 +482,38 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
     const int clientW = ClientArea().width();
     const int tab = m.TabSize();
     const QPalette& pal = palette();
-    std::vector<TCustomFormattedRange*> runs = GetFormattedRanges(r);
-    QColor pen;
-    bool penSet = false;
-    QGlyphRun glyphRun;
-    for (TCustomFormattedRange* run : runs) {
+    // The row is drawn in two passes: first the backgrounds, neighbours of
+    // one colour in one rectangle, then the glyphs, all glyphs of one font
+    // and colour in one glyph run. Runs that need the text layout (a byte
+    // without a glyph, a decorated font) or a clip are drawn one by one.
+    for (TGlyphBatch& b : batches_) {
+        b.Glyphs.clear();
+        b.Positions.clear();
+    }
+    usedBatches_ = 0;
+    textRuns_.clear();
+    QRect bgRect;
+    QColor bgColor;
+    auto fill = [&](const QRect& cell, const QColor& c) {
+        if (!bgRect.isEmpty() && c == bgColor && cell.left() == bgRect.right() + 1) {
+            bgRect.setRight(cell.right());
+            return;
+        }
+        if (!bgRect.isEmpty()) p.fillRect(bgRect, bgColor);
+        bgRect = cell;
+        bgColor = c;
+    };
+    auto batchFor = [&](TRunFont* f, const QColor& c) -> TGlyphBatch& {
+        for (size_t i = 0; i < usedBatches_; ++i)
+            if (batches_[i].Font == f && batches_[i].Pen == c) return batches_[i];
+        if (usedBatches_ == batches_.size()) batches_.emplace_back();
+        TGlyphBatch& b = batches_[usedBatches_++];
+        b.Font = f;
+        b.Pen = c;
+        return b;
+    };
+
+    for (TCustomFormattedRange* run : GetFormattedRanges(r)) {
         if (run->RLength() >= 1) {
             const int s = run->RStart();
             int e = run->REnd();
@@ -465,55 +531,60 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
             const TFont* f = run->GetFont();
             TRunFont& rf = RunFont(f);
             if (rf.GlyphState == 0) LookUpGlyphs(rf);
-            bool byGlyphs = rf.GlyphState == 1;
+            const QColor pen = ToQColor(f ? f->Color : clWindowText, pal);
             const int phase = tabPhase;
-            // Blanks only advance; every other byte is one glyph at its cell.
-            glyphs_.clear();
-            positions_.clear();
+            // Count the cells first: whether the run is clipped depends on
+            // where it ends.
             int cells = 0;
+            bool blank = true;
             for (int o = s; o <= e; ++o) {
-                const auto u = static_cast<unsigned char>(m.CharAt(o));
-                if (u == '\t') {
+                const char ch = m.CharAt(o);
+                if (ch == '\t') {
                     cells += tabPhase;
                     tabPhase = tab;
                     continue;
                 }
-                if (u != ' ' && byGlyphs) {
-                    const quint32 g = rf.Glyphs[u];
-                    if (g == 0) byGlyphs = false;
-                    glyphs_.push_back(g);
-                    positions_.emplace_back(cells * cellW_, 0);
-                }
+                if (ch != ' ') blank = false;
                 ++cells;
                 if (--tabPhase < 1) tabPhase += tab;
             }
             const int right = endsLine ? std::max(clientW, x) : x + cells * cellW_;
             QRect cell(x, y, right - x, cellH_);
             if (cell.left() < leftMargin_) cell.setLeft(leftMargin_);
-            if (cell.width() > 0) {
-                p.fillRect(cell, ToQColor(run->GetColor(), pal));
-                if (cells > 0 && (!byGlyphs || !glyphs_.empty())) {
-                    const QColor c = ToQColor(f ? f->Color : clWindowText, pal);
-                    if (!penSet || c != pen) {
-                        p.setPen(c);
-                        pen = c;
-                        penSet = true;
-                    }
-                    // Only a glyph cut by the left margin needs a clip.
-                    const bool clip = cell.left() != x;
-                    if (clip) {
-                        p.save();
-                        p.setClipRect(cell, Qt::IntersectClip);
-                    }
+            // Runs outside the columns being repainted are left out.
+            if (cell.width() > 0 && cell.right() >= spanLeft_ && cell.left() <= spanRight_) {
+                fill(cell, ToQColor(run->GetColor(), pal));
+                // Blanks draw nothing, unless the font underlines them.
+                if (!blank || rf.GlyphState != 1) {
+                    bool byGlyphs = rf.GlyphState == 1 && cell.left() == x;
                     if (byGlyphs) {
-                        glyphRun.setRawFont(rf.Raw);
-                        glyphRun.setRawData(glyphs_.data(), positions_.data(), static_cast<int>(glyphs_.size()));
-                        p.drawGlyphRun(QPointF(x, y + ascent_), glyphRun);
-                    } else {
-                        p.setFont(rf.Font);
-                        p.drawText(x, y + ascent_, ShownText(s, e, phase));
+                        // Blanks only advance; every other byte is one glyph
+                        // at its cell.
+                        TGlyphBatch& b = batchFor(&rf, pen);
+                        const size_t mark = b.Glyphs.size();
+                        int col = 0, ph = phase;
+                        for (int o = s; o <= e && byGlyphs; ++o) {
+                            const auto u = static_cast<unsigned char>(m.CharAt(o));
+                            if (u == '\t') {
+                                col += ph;
+                                ph = tab;
+                                continue;
+                            }
+                            if (u != ' ') {
+                                const quint32 g = rf.Glyphs[u];
+                                if (g == 0) byGlyphs = false;
+                                b.Glyphs.push_back(g);
+                                b.Positions.emplace_back(x + col * cellW_, y + ascent_);
+                            }
+                            ++col;
+                            if (--ph < 1) ph += tab;
+                        }
+                        if (!byGlyphs) {
+                            b.Glyphs.resize(mark);
+                            b.Positions.resize(mark);
+                        }
                     }
-                    if (clip) p.restore();
+                    if (!byGlyphs) textRuns_.push_back({&rf, pen, cell, x, s, e, phase});
                 }
             }
             x = right;
@@ -523,7 +594,30 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
     if (r.REnd() >= L && x < clientW) {
         QRect rest(x, y, clientW - x, cellH_);
         if (rest.left() < leftMargin_) rest.setLeft(leftMargin_);
-        p.fillRect(rest, ToQColor(Color(), pal));
+        fill(rest, ToQColor(Color(), pal));
+    }
+    if (!bgRect.isEmpty()) p.fillRect(bgRect, bgColor);
+
+    QGlyphRun glyphRun;
+    for (size_t i = 0; i < usedBatches_; ++i) {
+        const TGlyphBatch& b = batches_[i];
+        if (b.Glyphs.empty()) continue;
+        p.setPen(b.Pen);
+        glyphRun.setRawFont(b.Font->Raw);
+        glyphRun.setRawData(b.Glyphs.data(), b.Positions.data(), static_cast<int>(b.Glyphs.size()));
+        p.drawGlyphRun(QPointF(0, 0), glyphRun);
+    }
+    for (const TTextRun& t : textRuns_) {
+        p.setPen(t.Pen);
+        p.setFont(t.Font->Font);
+        // Only a glyph cut by the left margin needs a clip.
+        const bool clip = t.Cell.left() != t.X;
+        if (clip) {
+            p.save();
+            p.setClipRect(t.Cell, Qt::IntersectClip);
+        }
+        p.drawText(t.X, t.Cell.top() + ascent_, ShownText(t.Start, t.End, t.TabPhase));
+        if (clip) p.restore();
     }
 }
 

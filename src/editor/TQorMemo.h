@@ -2,6 +2,7 @@
 // The multi-line text control: draws a TMemoModel in a fixed-pitch grid,
 // keeps its own caret, selection, scrolling and clipboard, and turns keys
 // and mouse into edits of the model.
+#include <QColor>
 #include <QFont>
 #include <QPixmap>
 #include <QPoint>
@@ -10,10 +11,12 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "IMemoView.h"
@@ -216,9 +219,31 @@ private:
     int ascent_ = 10;
     TRunFont baseFont_;
     std::vector<std::unique_ptr<TRunFont>> runFonts_;
-    // Scratch space of PaintLine, kept between lines.
-    std::vector<quint32> glyphs_;
-    std::vector<QPointF> positions_;
+    // Scratch space of PaintLine, kept between lines: the glyphs of a row
+    // by font and colour, and the runs drawn through the text layout.
+    struct TGlyphBatch {
+        TRunFont* Font = nullptr;
+        QColor Pen;
+        std::vector<quint32> Glyphs;
+        std::vector<QPointF> Positions;
+    };
+    struct TTextRun {
+        TRunFont* Font;
+        QColor Pen;
+        QRect Cell;
+        int X;
+        int Start;
+        int End;
+        int TabPhase;
+    };
+    // The columns (client pixels) of the row being painted that need
+    // drawing; PaintArea narrows them to the dirty rectangles.
+    int spanLeft_ = INT_MIN;
+    int spanRight_ = INT_MAX;
+    std::vector<std::pair<int, int>> rowSpans_;
+    std::vector<TGlyphBatch> batches_;
+    size_t usedBatches_ = 0;
+    std::vector<TTextRun> textRuns_;
 
     bool caretExists_ = false;
     bool caretShown_ = false;

@@ -1,4 +1,5 @@
 // The SQL editor control: typing aids, colouring on screen, font change.
+#include <QBackingStore>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "editor/ConsoleInputColoring.h"
 #include "editor/TQorEditor.h"
 #include "editor/TSelectionRange.h"
+#include "editor/TVisibleRange.h"
 
 namespace {
 
@@ -151,6 +153,57 @@ TEST(EditorWidget, TypingRepaintsOneLineAndRecolours) {
     Key(e.get(), Qt::Key_Backspace);
     QApplication::processEvents();
     EXPECT_GT(CountColour(*e, {1, 2}, 4, QColor(0, 0, 0x80)), 10);
+}
+
+TEST(EditorWidget, IncrementalFramesMatchAFullRepaint) {
+    // Edits repaint only the cells they change; what the window shows after
+    // each of them must be what a repaint of everything shows.
+    auto e = ShownEditor(
+        "select g.id, g.name, round(p.price * 1.2, 2) as gross -- tail\r\n"
+        "\tfrom goods g\t/* x */ where g.name like '\xD7\xE0\xE9%'\r\n"
+        "  join prices p on (p.goods_id = g.id);\r\n"
+        "order by 1;",
+        300, 120);
+    auto shown = [&] {
+        // The scroll bars follow a moment later.
+        QTest::qWait(10);
+        return dynamic_cast<QImage*>(e->backingStore()->paintDevice())->copy();
+    };
+    auto check = [&](const char* step) {
+        const QImage incremental = shown();
+        e->update();
+        EXPECT_EQ(incremental, shown()) << step;
+    };
+    ASSERT_NE(dynamic_cast<QImage*>(e->backingStore()->paintDevice()), nullptr);
+    e->SetSelStart(e->Model().PointToOffset(9, 1) - 1);
+    check("caret placed");
+    QTest::keyClicks(e.get(), "x");
+    check("typed in a keyword");
+    Key(e.get(), Qt::Key_Backspace);
+    check("taken back");
+    QTest::keyClicks(e.get(), "'");
+    check("a quote opens a string");
+    Key(e.get(), Qt::Key_Delete);
+    check("deleted after the caret");
+    Key(e.get(), Qt::Key_Right, Qt::ShiftModifier);
+    Key(e.get(), Qt::Key_Right, Qt::ShiftModifier);
+    check("selection grows");
+    Key(e.get(), Qt::Key_Left, Qt::ShiftModifier);
+    check("selection shrinks");
+    QTest::keyClicks(e.get(), "zz");
+    check("typed over the selection");
+    Key(e.get(), Qt::Key_Down);
+    Key(e.get(), Qt::Key_End);
+    check("moved to the end of a scrolled line");
+    EXPECT_GT(e->Model().VisibleRange().LeftCol(), 1);
+    QTest::keyClicks(e.get(), "abc");
+    Key(e.get(), Qt::Key_Backspace);
+    check("typed at the end of the line");
+    Key(e.get(), Qt::Key_Home);
+    Key(e.get(), Qt::Key_Delete);
+    check("deleted a tab");
+    QTest::keyClicks(e.get(), "\t");
+    check("typed a tab");
 }
 
 TEST(EditorWidget, FontChangeRecoloursInTheNewFont) {

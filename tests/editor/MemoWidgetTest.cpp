@@ -308,6 +308,63 @@ TEST(MemoWidget, PaintingIsIncremental) {
     EXPECT_EQ(scrolled, afterScroll);
 }
 
+TEST(MemoWidget, EditsOfTheWidestLineRepaintOneRow) {
+    // Lines wider than the window: the widest one sets the horizontal
+    // scroll bar's limit, and editing it changes only that and the row.
+    auto m = ShownMemo("short\r\n" + std::string(60, 'w') + "\r\n" + std::string(50, 'n') + "\r\nend", 300, 150);
+    struct PaintCount : QObject {
+        int n = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++n;
+            return false;
+        }
+    } vbarPaints;
+    m->VerticalScrollBar()->installEventFilter(&vbarPaints);
+    const int limit = m->HorizontalScrollBar()->maximum();
+    m->SetSelStart(m->Model().PointToOffset(31, 2) - 1);
+    QTest::qWait(20);
+    m->ResetPaintedLines();
+    QTest::keyClicks(m.get(), "w");
+    QTest::qWait(20);
+    EXPECT_EQ(m->PaintedLines(), 1);
+    EXPECT_EQ(m->HorizontalScrollBar()->maximum(), limit + 1);
+
+    m->ResetPaintedLines();
+    Key(m.get(), Qt::Key_Backspace);
+    Key(m.get(), Qt::Key_Backspace);
+    QTest::qWait(20);
+    EXPECT_EQ(m->PaintedLines(), 1);
+    EXPECT_EQ(m->HorizontalScrollBar()->maximum(), limit - 1);
+
+    // Typing with the caret in the last column of the window leaves the
+    // vertical scroll bar beside it alone.
+    Key(m.get(), Qt::Key_Down);
+    Key(m.get(), Qt::Key_End);
+    Key(m.get(), Qt::Key_Backspace);
+    QTest::qWait(20);
+    const int left = m->Model().VisibleRange().LeftCol();
+    ASSERT_GT(left, 1);
+    vbarPaints.n = 0;
+    m->ResetPaintedLines();
+    QTest::keyClicks(m.get(), "n");
+    QTest::qWait(20);
+    EXPECT_EQ(m->Model().VisibleRange().LeftCol(), left);
+    EXPECT_EQ(m->PaintedLines(), 1);
+    EXPECT_EQ(vbarPaints.n, 0);
+
+    // Taking the widest line back while scrolled to its end pulls the
+    // window back to the new limit.
+    Key(m.get(), Qt::Key_Up);
+    Key(m.get(), Qt::Key_End);
+    QTest::qWait(20);
+    const int far = m->Model().VisibleRange().LeftCol();
+    for (int i = 0; i < 5; ++i) Key(m.get(), Qt::Key_Backspace);
+    QTest::qWait(20);
+    EXPECT_EQ(m->Model().VisibleRange().LeftCol(), far - 5);
+    EXPECT_EQ(m->HorizontalScrollBar()->maximum(), far - 5);
+    m->VerticalScrollBar()->removeEventFilter(&vbarPaints);
+}
+
 TEST(MemoWidget, BitmappedDrawsTheSamePicture) {
     auto m = ShownMemo(NumberedLines(60) + "\r\n\tTab\xC0\xE1", 300, 150);
     m->SetSelStart(3);
