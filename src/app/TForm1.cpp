@@ -30,7 +30,7 @@
 #include "app/TFrm_Config.h"
 #include "dialogs/TQorMenu.h"
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
+#include "base/QtText.h"
 #include "base/SettingsStore.h"
 #include "editor/ConsoleInputColoring.h"
 #include "editor/TQorEditor.h"
@@ -40,8 +40,6 @@
 #include "base/Platform.h"
 
 namespace {
-QString ToQt(std::string_view ansi) { return QString::fromUtf8(AnsiToUtf8Text(ansi)); }
-std::string FromQt(const QString& s) { return Utf8TextToAnsi(s.toUtf8().toStdString()); }
 const std::string kLastDir = "HKCU\\Software\\QorTabulon\\LastDir";
 }  // namespace
 
@@ -247,7 +245,7 @@ void TForm1::UpdateCaption() {
         caption += " [" + db.DLLName() + " - " + db.Version() + "]   " + db.Database() + " ";
     else
         caption += "  disconnected ";
-    setWindowTitle(ToQt(caption));
+    setWindowTitle(AnsiToQString(caption));
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -283,7 +281,7 @@ void TForm1::ConnectDatabase() {
         running_ = false;
     } catch (const std::exception& e) {
         running_ = false;
-        QMessageBox::critical(this, kProductName, ToQt(e.what()));
+        QMessageBox::critical(this, kProductName, AnsiToQString(e.what()));
     }
     UpdateCaption();
 }
@@ -300,7 +298,7 @@ void TForm1::Run(const std::string& text, bool offerToHistory) {
     try {
         console_->RunCommandText(text);
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
+        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
     }
     qApp->removeEventFilter(this);
     running_ = false;
@@ -381,23 +379,23 @@ int TForm1::OutputLineCount() { return out_->Lines().Count(); }
 void TForm1::DeleteFirstLines(int count) { static_cast<TQorMemoStrings&>(out_->Lines()).DeleteLines(0, count); }
 
 bool TForm1::AskYesNo(std::string_view question, bool) {
-    return QMessageBox::question(this, "Confirm", ToQt(question), QMessageBox::Yes | QMessageBox::No) ==
+    return QMessageBox::question(this, "Confirm", AnsiToQString(question), QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
 bool TForm1::AskText(std::string_view caption, std::string_view prompt, std::string& value) {
     if (AskTextHook) return AskTextHook(caption, prompt, value);
     bool ok = false;
-    const QString s = QInputDialog::getText(this, ToQt(caption), ToQt(prompt), QLineEdit::Normal, ToQt(value), &ok);
-    if (ok) value = FromQt(s);
+    const QString s = QInputDialog::getText(this, AnsiToQString(caption), AnsiToQString(prompt), QLineEdit::Normal, AnsiToQString(value), &ok);
+    if (ok) value = QStringToAnsi(s);
     return ok;
 }
 
-void TForm1::ShowMessage(std::string_view text) { QMessageBox::information(this, kProductName, ToQt(text)); }
+void TForm1::ShowMessage(std::string_view text) { QMessageBox::information(this, kProductName, AnsiToQString(text)); }
 
 void TForm1::ShowProgress(std::string_view text) {
     // A small note at the window's top left while a directive works.
-    progress_->setText(ToQt(text));
+    progress_->setText(AnsiToQString(text));
     progress_->adjustSize();
     progress_->move(mapToGlobal(QPoint(4, 24)));
     progress_->show();
@@ -421,7 +419,7 @@ bool TForm1::InterruptRequested() {
 }
 
 void TForm1::ShowText(std::string_view title, std::string_view text) {
-    QMessageBox::information(this, ToQt(title), ToQt(text));
+    QMessageBox::information(this, AnsiToQString(title), AnsiToQString(text));
 }
 
 // ---------------------------------------------------------------- panes
@@ -599,7 +597,7 @@ void TForm1::Commit() {
     try {
         console_->Commit();
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
+        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
     }
 }
 
@@ -608,7 +606,7 @@ void TForm1::Rollback() {
     try {
         console_->Rollback();
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, kProductName, ToQt(Trim(e.what())));
+        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
     }
 }
 

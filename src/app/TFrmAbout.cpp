@@ -16,12 +16,12 @@
 
 #include "base/AnsiString.h"
 #include "base/CodePage.h"
+#include "base/QtText.h"
 
 namespace {
 
 const char* const Unknown = "unknown";
 
-QString Qt8(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8Text(ansi)); }
 
 // The value after "key:" on the first line of a /proc file that starts with key.
 std::string ProcValue(const char* file, const std::string& key) {
@@ -130,7 +130,7 @@ TFrmAbout::TFrmAbout(QWidget* parent) : QDialog(parent), info_(Gather(parent)) {
     auto* form = new QFormLayout();
     form->setContentsMargins(0, 8, 0, 8);
     auto add = [&](const char* label, const std::string& value, const char* name) {
-        auto* v = new QLabel(Qt8(value), this);
+        auto* v = new QLabel(AnsiToQString(value), this);
         v->setObjectName(QString::fromLatin1(name));
         // Users copy these lines into bug reports.
         v->setTextInteractionFlags(Qt::TextSelectableByMouse);

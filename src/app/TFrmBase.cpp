@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <fstream>
 
-#include "base/CodePage.h"
+#include "base/QtText.h"
 #include "base/Platform.h"
 #include "base/SettingsStore.h"
 
@@ -18,7 +18,6 @@ namespace {
 const char kHistoryKey[] = "HKCU\\Software\\Tabulon\\";
 constexpr int kSlots = 10;
 
-QString ToQt(const std::string& ansi) { return QString::fromUtf8(AnsiToUtf8Text(ansi)); }
 // Paths cross to Qt as file-system names (see NativePath), so that a name
 // with characters outside the ANSI code page still opens.
 QString PathToQt(const std::string& path) { return QString::fromStdString(NativePath(path)); }
@@ -120,7 +119,7 @@ bool TFrmBase::AcceptFromHistory() {
     if (createNew_->isChecked()) {
         if (FileExists(name)) {
             const auto answer = QMessageBox::question(
-                this, "Confirm", ToQt("File " + name + " already exists.\n\t Overwrite?"), QMessageBox::Yes | QMessageBox::No);
+                this, "Confirm", AnsiToQString("File " + name + " already exists.\n\t Overwrite?"), QMessageBox::Yes | QMessageBox::No);
             if (answer != QMessageBox::Yes) return false;
         }
         std::ofstream(NativePath(name), std::ios::binary | std::ios::trunc);

@@ -15,11 +15,9 @@
 #include <charconv>
 #include <utility>
 
-#include "base/CodePage.h"
+#include "base/QtText.h"
 
 namespace {
-QString ToQt(const std::string& ansi) { return QString::fromUtf8(AnsiToUtf8Text(ansi)); }
-std::string FromQt(const QString& s) { return Utf8TextToAnsi(s.toUtf8().toStdString()); }
 
 // An empty field gives 0; the digit limits keep every value inside int32.
 int32_t Number(const QLineEdit* e) {
@@ -41,7 +39,7 @@ std::string ToCrLf(const std::string& lf) {
     return out;
 }
 QString FromAnyBreaks(const std::string& ansi) {
-    QString s = ToQt(ansi);
+    QString s = AnsiToQString(ansi);
     s.replace("\r\n", "\n");
     s.replace('\r', '\n');
     return s;
@@ -148,8 +146,8 @@ TFrm_Config::TFrm_Config(const ConsoleSettings& settings, int outputLines, QWidg
     hint->setPalette(pal);
     outer->addWidget(hint);
 
-    dllName_->setText(ToQt(settings.DllName));
-    cmd_->setText(ToQt(settings.Prompt));
+    dllName_->setText(AnsiToQString(settings.DllName));
+    cmd_->setText(AnsiToQString(settings.Prompt));
     longStr_->setText(QString::number(settings.LongStr));
     delStr_->setText(QString::number(settings.DelStr));
     charLong_->setText(QString::number(settings.CharLong));
@@ -196,10 +194,10 @@ bool TFrm_Config::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFrm_Config::TakeBack(ConsoleSettings& settings) const {
-    settings.DllName = FromQt(dllName_->text());
-    settings.Prompt = FromQt(cmd_->text());
+    settings.DllName = QStringToAnsi(dllName_->text());
+    settings.Prompt = QStringToAnsi(cmd_->text());
     const QString sql = startSql_->toPlainText();
-    if (sql != startSqlShown_) settings.StartSQL = ToCrLf(FromQt(sql));
+    if (sql != startSqlShown_) settings.StartSQL = ToCrLf(QStringToAnsi(sql));
     else settings.StartSQL = startSqlGiven_;
     settings.LongStr = Number(longStr_);
     settings.DelStr = Number(delStr_);

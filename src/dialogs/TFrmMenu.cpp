@@ -9,11 +9,10 @@
 #include <QVBoxLayout>
 
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
+#include "base/QtText.h"
 
 namespace {
 
-QString Qt8(const std::string& ansi) { return QString::fromStdString(AnsiToUtf8Text(ansi)); }
 
 // Comma text: entries separated by commas or blanks; an entry in double
 // quotes may hold both, "" standing for one quote.
@@ -79,7 +78,7 @@ TFrmMenu::TFrmMenu(QWidget* parent) : QDialog(parent) {
     // A tool window without border icons: the user answers with the keys or
     // the mouse, Esc being the way out.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(Qt8("\xC2\xFB\xE1\xE5\xF0\xE8\xF2\xE5"));  // "Выберите"
+    setWindowTitle(AnsiToQString("\xC2\xFB\xE1\xE5\xF0\xE8\xF2\xE5"));  // "Выберите"
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* layout = new QVBoxLayout(this);
@@ -124,7 +123,7 @@ void TFrmMenu::SetEntries(const std::vector<std::string>& entries, int itemIndex
     const QFontMetrics fm(list_->font());
     int formWidth = 100;
     for (size_t k = 0; k < entries.size(); ++k) {
-        const QString line = Qt8(MenuLine(static_cast<int>(k), entries[k], width));
+        const QString line = AnsiToQString(MenuLine(static_cast<int>(k), entries[k], width));
         auto* item = new QListWidgetItem(line, list_);
         item->setSizeHint(QSize(0, ItemHeight));
         formWidth = std::max(formWidth, fm.horizontalAdvance(line) + 25);
@@ -140,7 +139,7 @@ void TFrmMenu::SetEntries(const std::vector<std::string>& entries, int itemIndex
 
 std::string TFrmMenu::ChosenText() const {
     if (chosen_ < 0 || chosen_ >= list_->count()) return {};
-    return Trim(Utf8TextToAnsi(list_->item(chosen_)->text().toStdString()));
+    return Trim(QStringToAnsi(list_->item(chosen_)->text()));
 }
 
 void TFrmMenu::Choose(int row) {

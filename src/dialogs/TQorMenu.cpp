@@ -3,13 +3,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "base/CodePage.h"
+#include "base/QtText.h"
 #include "dialogs/TFrmMenu.h"
 
 bool TQorMenu::Execute(const std::string& caption, const std::string& items, char separator,
                        int& itemIndex, QWidget* parent) {
     TFrmMenu form(parent);
-    form.setWindowTitle(QString::fromStdString(AnsiToUtf8Text(caption)));
+    form.setWindowTitle(AnsiToQString(caption));
     QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const int screenHeight = screen ? screen->geometry().height() : 600;
     form.SetEntries(MenuEntries(items, separator), itemIndex, screenHeight);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "TColor.h"
+#include "base/QtText.h"
 #include "TFont.h"
 
 // System colours that only the controls need.
@@ -19,5 +20,3 @@ constexpr TColor clBtnHighlight = clSystemColor | 20;
 QColor ToQColor(TColor c, const QPalette& palette);
 // A fixed-pitch font; a name the machine lacks is substituted by fontconfig.
 QFont ToQFont(const TFont& f);
-QString AnsiToQString(std::string_view s);
-std::string QStringToAnsi(const QString& s);

@@ -354,38 +354,31 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
 void TMemoModel::FollowEdit(TCustomRange& r, int s, int e, int d) {
     r.BeginUpdate();
     bool overwritten = false;
+    const auto followStart = [&](int start) {
+        if (s <= start && start <= e) {
+            r.SetRStart(s);
+            overwritten = true;
+        } else if (start > e) {
+            r.SetRStart(start + d);
+        }
+    };
+    const auto followEnd = [&](int end) {
+        if (s <= end && end <= e) {
+            if (r.RStart() > s) r.SetRStart(s);
+            r.SetREnd(s - 1);
+            overwritten = true;
+        } else if (end > e) {
+            r.SetREnd(end + d);
+        }
+    };
+    // A deletion moves the start first, an insertion the end.
     if (d <= 0) {
         const int end = r.REnd();
-        const int start = r.RStart();
-        if (s <= start && start <= e) {
-            r.SetRStart(s);
-            overwritten = true;
-        } else if (start > e) {
-            r.SetRStart(start + d);
-        }
-        if (s <= end && end <= e) {
-            if (r.RStart() > s) r.SetRStart(s);
-            r.SetREnd(s - 1);
-            overwritten = true;
-        } else if (end > e) {
-            r.SetREnd(end + d);
-        }
+        followStart(r.RStart());
+        followEnd(end);
     } else {
-        const int end = r.REnd();
-        if (s <= end && end <= e) {
-            if (r.RStart() > s) r.SetRStart(s);
-            r.SetREnd(s - 1);
-            overwritten = true;
-        } else if (end > e) {
-            r.SetREnd(end + d);
-        }
-        const int start = r.RStart();
-        if (s <= start && start <= e) {
-            r.SetRStart(s);
-            overwritten = true;
-        } else if (start > e) {
-            r.SetRStart(start + d);
-        }
+        followEnd(r.REnd());
+        followStart(r.RStart());
     }
     r.EndUpdate();
     if (overwritten && r.RLength() < 1) r.Overwritten();

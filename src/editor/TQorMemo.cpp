@@ -23,6 +23,12 @@
 
 namespace {
 
+// The character a byte is drawn as: control characters have no glyph, so
+// they show a middle dot (a cell stays a cell).
+QChar ShownChar(unsigned char u) {
+    return u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(u)));
+}
+
 bool IsWordChar(char ch) {
     const auto c = static_cast<unsigned char>(ch);
     return c == '#' || c == '$' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
@@ -244,8 +250,7 @@ void TQorMemo::LookUpGlyphs(TRunFont& rf) {
     QString chars(256, QChar(u' '));
     for (int u = 0; u < 256; ++u) {
         if (u == '\t') continue;
-        // Control characters have no glyph; a cell stays a cell.
-        chars[u] = u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(static_cast<unsigned char>(u))));
+        chars[u] = ShownChar(static_cast<unsigned char>(u));
     }
     const QList<quint32> glyphs = rf.Raw.glyphIndexesForString(chars);
     if (glyphs.size() != 256) return;
@@ -633,9 +638,7 @@ QString TQorMemo::ShownText(int s, int e, int tabPhase) const {
             tabPhase = tab;
             continue;
         }
-        const auto u = static_cast<unsigned char>(ch);
-        // Control characters have no glyph; a cell stays a cell.
-        shown += u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(u)));
+        shown += ShownChar(static_cast<unsigned char>(ch));
         if (--tabPhase < 1) tabPhase += tab;
     }
     return shown;

@@ -405,8 +405,7 @@ void TQorSQLite3DB::PrepareValueStatement(const std::string& sql, const std::vec
     if (rc != sqlite_api::OK) RaiseSQLiteError();
 }
 
-void TQorSQLite3DB::SelectString(const std::string& sql, const std::vector<Variant>& args, bool finalize,
-                                 std::string& out) {
+int TQorSQLite3DB::StepValueStatement(const std::string& sql, const std::vector<Variant>& args) {
     PrepareValueStatement(sql, args);
     const int rc = api_.step(valueStmt_);
     if (rc != sqlite_api::ROW && rc != sqlite_api::DONE) {
@@ -414,19 +413,19 @@ void TQorSQLite3DB::SelectString(const std::string& sql, const std::vector<Varia
         valueStmt_ = nullptr;
         RaiseStatementError(stmt);
     }
+    return rc;
+}
+
+void TQorSQLite3DB::SelectString(const std::string& sql, const std::vector<Variant>& args, bool finalize,
+                                 std::string& out) {
+    const int rc = StepValueStatement(sql, args);
     const unsigned char* t = rc == sqlite_api::ROW ? api_.column_text(valueStmt_, 0) : nullptr;
     out = t ? reinterpret_cast<const char*>(t) : "";
     if (finalize) FinalizeValueStatement();
 }
 
 int64_t TQorSQLite3DB::SelectInt64(const std::string& sql, const std::vector<Variant>& args, bool finalize) {
-    PrepareValueStatement(sql, args);
-    const int rc = api_.step(valueStmt_);
-    if (rc != sqlite_api::ROW && rc != sqlite_api::DONE) {
-        sqlite3_stmt* stmt = valueStmt_;
-        valueStmt_ = nullptr;
-        RaiseStatementError(stmt);
-    }
+    const int rc = StepValueStatement(sql, args);
     const int64_t v = rc == sqlite_api::ROW ? api_.column_int64(valueStmt_, 0) : 0;
     if (finalize) FinalizeValueStatement();
     return v;

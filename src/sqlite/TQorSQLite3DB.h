@@ -99,6 +99,9 @@ private:
     void RequireConnection() const;
     void FinalizeValueStatement();
     void PrepareValueStatement(const std::string& sql, const std::vector<Variant>& args);
+    // Prepares the value statement and steps it once: ROW or DONE; any other
+    // result raises the engine's message (the statement is finalized).
+    int StepValueStatement(const std::string& sql, const std::vector<Variant>& args);
     void RunStatements(const std::string& sql,
                        const std::function<void(sqlite3_stmt*)>& bind);
 
