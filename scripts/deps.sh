@@ -3,7 +3,7 @@
 # asking apt only for the ones that are missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libgtest-dev
-      libbenchmark-dev libsqlite3-0 sqlite3 python3 python3-dbfread python3-dbf libxml2-utils
+      libbenchmark-dev libsqlite3-0 sqlite3 libutf8proc-dev python3 python3-dbfread python3-dbf libxml2-utils
       xvfb bc time "$@")
 missing=()
 for p in "${pkgs[@]}"; do

@@ -3,49 +3,11 @@
 #include <array>
 #include <cstring>
 
+#include "Utf8.h"
+
 namespace {
 
 using CaseTable = std::array<unsigned char, 256>;
-
-// Windows-1251 letter pairs outside ASCII and the contiguous А..я block.
-constexpr unsigned char kCyrPairs[][2] = {
-    {0x80, 0x90},  // Ђ ђ
-    {0x81, 0x83},  // Ѓ ѓ
-    {0x8A, 0x9A},  // Љ љ
-    {0x8C, 0x9C},  // Њ њ
-    {0x8D, 0x9D},  // Ќ ќ
-    {0x8E, 0x9E},  // Ћ ћ
-    {0x8F, 0x9F},  // Џ џ
-    {0xA1, 0xA2},  // Ў ў
-    {0xA3, 0xBC},  // Ј ј
-    {0xA5, 0xB4},  // Ґ ґ
-    {0xA8, 0xB8},  // Ё ё
-    {0xAA, 0xBA},  // Є є
-    {0xAF, 0xBF},  // Ї ї
-    {0xB2, 0xB3},  // І і
-    {0xBD, 0xBE},  // Ѕ ѕ
-};
-
-constexpr CaseTable MakeUpper() {
-    CaseTable t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-    for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
-    for (int c = 0xE0; c <= 0xFF; ++c) t[c] = static_cast<unsigned char>(c - 32);
-    for (const auto& p : kCyrPairs) t[p[1]] = p[0];
-    return t;
-}
-
-constexpr CaseTable MakeLower() {
-    CaseTable t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-    for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
-    for (int c = 0xC0; c <= 0xDF; ++c) t[c] = static_cast<unsigned char>(c + 32);
-    for (const auto& p : kCyrPairs) t[p[0]] = p[1];
-    return t;
-}
-
-constexpr CaseTable kUpper = MakeUpper();
-constexpr CaseTable kLower = MakeLower();
 
 constexpr CaseTable MakeAsciiUpper() {
     CaseTable t{};
@@ -59,6 +21,12 @@ constexpr CaseTable MakeAsciiLower() {
 }
 constexpr CaseTable kAsciiUpper = MakeAsciiUpper();
 constexpr CaseTable kAsciiLower = MakeAsciiLower();
+
+bool IsAscii(std::string_view s) {
+    unsigned char any = 0;
+    for (const char c : s) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
 
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
@@ -103,10 +71,10 @@ std::string TrimRight(std::string_view s) {
     return std::string(s.substr(0, e));
 }
 
-char AnsiUpperChar(char c) { return static_cast<char>(kUpper[static_cast<unsigned char>(c)]); }
-char AnsiLowerChar(char c) { return static_cast<char>(kLower[static_cast<unsigned char>(c)]); }
-std::string AnsiUpperCase(std::string_view s) { return MapCase(s, kUpper); }
-std::string AnsiLowerCase(std::string_view s) { return MapCase(s, kLower); }
+char AnsiUpperChar(char c) { return static_cast<char>(kAsciiUpper[static_cast<unsigned char>(c)]); }
+char AnsiLowerChar(char c) { return static_cast<char>(kAsciiLower[static_cast<unsigned char>(c)]); }
+std::string AnsiUpperCase(std::string_view s) { return Utf8UpperCase(s); }
+std::string AnsiLowerCase(std::string_view s) { return Utf8LowerCase(s); }
 std::string UpperCase(std::string_view s) { return MapCase(s, kAsciiUpper); }
 std::string LowerCase(std::string_view s) { return MapCase(s, kAsciiLower); }
 
@@ -120,12 +88,14 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
-    const int c = CompareFolded(a, b, kUpper);
+    const int c = IsAscii(a) && IsAscii(b) ? CompareFolded(a, b, kAsciiUpper)
+                                           : AnsiCompareStr(Utf8UpperCase(a), Utf8UpperCase(b));
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareFolded(a, b, kUpper) == 0;
+    if (IsAscii(a) && IsAscii(b)) return a.size() == b.size() && CompareFolded(a, b, kAsciiUpper) == 0;
+    return Utf8UpperCase(a) == Utf8UpperCase(b);
 }
 
 bool SameText(std::string_view a, std::string_view b) {

@@ -1,6 +1,6 @@
 #pragma once
-// Byte-string helpers with the classic runtime's rules. All text is 8-bit in
-// the ANSI code page (Windows-1251); one byte is one character.
+// String helpers with the classic runtime's rules. The program's "ANSI" text
+// is UTF-8: letter case and case-blind comparison cover every script.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,16 +10,18 @@ std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
-// Letter case in the ANSI code page, Cyrillic included.
+// One byte's letter case: ASCII letters only (a byte above 0x7F is part
+// of a UTF-8 sequence and stays as it is).
 char AnsiUpperChar(char c);
 char AnsiLowerChar(char c);
+// Letter case of every script (Cyrillic, accented Latin, Greek, ...).
 std::string AnsiUpperCase(std::string_view s);
 std::string AnsiLowerCase(std::string_view s);
 // Letter case of 'a'..'z' only.
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 
-// Comparisons: < 0, 0, > 0. The Text forms ignore ANSI letter case.
+// Comparisons: < 0, 0, > 0. The Text forms ignore letter case of every script.
 int AnsiCompareStr(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -110,152 +109,9 @@ constexpr int FindRev(const RevTable& t, char32_t u) {
     return lo < t.size() && t[lo].u == u ? t[lo].b : -1;
 }
 
-using ByteTable = std::array<unsigned char, 256>;
-
-constexpr ByteTable MakeCross(const char32_t (&from)[256], const RevTable& to) {
-    ByteTable t{};
-    for (int i = 0; i < 256; ++i) {
-        const int b = FindRev(to, from[i]);
-        t[i] = static_cast<unsigned char>(b < 0 ? '?' : b);
-    }
-    return t;
-}
-
-constexpr ByteTable kAnsiToOem = MakeCross(kAnsiToUnicode, kOemRev);
-constexpr ByteTable kOemToAnsi = MakeCross(kOemToUnicode, kAnsiRev);
-
-// UTF-8 form of every ANSI byte, so that output conversion is a table copy.
-struct Utf8Seq {
-    unsigned char len;
-    char bytes[3];
-};
-
-constexpr std::array<Utf8Seq, 256> MakeUtf8() {
-    std::array<Utf8Seq, 256> t{};
-    for (int i = 0; i < 256; ++i) {
-        const char32_t u = kAnsiToUnicode[i];
-        if (u < 0x80)
-            t[i] = Utf8Seq{1, {static_cast<char>(u), 0, 0}};
-        else if (u == 0xFFFD)
-            t[i] = Utf8Seq{1, {'?', 0, 0}};
-        else if (u < 0x800)
-            t[i] = Utf8Seq{2, {static_cast<char>(0xC0 | (u >> 6)), static_cast<char>(0x80 | (u & 0x3F)), 0}};
-        else
-            t[i] = Utf8Seq{3,
-                           {static_cast<char>(0xE0 | (u >> 12)), static_cast<char>(0x80 | ((u >> 6) & 0x3F)),
-                            static_cast<char>(0x80 | (u & 0x3F))}};
-    }
-    return t;
-}
-
-constexpr std::array<Utf8Seq, 256> kAnsiUtf8 = MakeUtf8();
-
-std::string MapBytes(std::string_view s, const ByteTable& t) {
-    std::string r(s.size(), '\0');
-    const auto* src = reinterpret_cast<const unsigned char*>(s.data());
-    for (size_t i = 0, n = s.size(); i < n; ++i) r[i] = static_cast<char>(t[src[i]]);
-    return r;
-}
-
-inline bool IsCont(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 }  // namespace
 
-char32_t AnsiToUnicode(unsigned char c) { return kAnsiToUnicode[c]; }
-char UnicodeToAnsi(char32_t u) {
-    const int b = FindRev(kAnsiRev, u);
-    return static_cast<char>(b < 0 ? '?' : b);
-}
-char32_t OemToUnicode(unsigned char c) { return kOemToUnicode[c]; }
-char UnicodeToOem(char32_t u) {
-    const int b = FindRev(kOemRev, u);
-    return static_cast<char>(b < 0 ? '?' : b);
-}
-
-std::string CharToOem(std::string_view ansi) { return MapBytes(ansi, kAnsiToOem); }
-std::string OemToChar(std::string_view oem) { return MapBytes(oem, kOemToAnsi); }
-
-std::string AnsiToUtf8Text(std::string_view ansi) {
-    const auto* p = reinterpret_cast<const unsigned char*>(ansi.data());
-    const size_t n = ansi.size();
-    // Text that is all ASCII, the usual case, is its own UTF-8. The count
-    // runs without branches, which the compiler turns into vector code.
-    size_t high = 0;
-    for (size_t i = 0; i < n; ++i) high += p[i] >> 7;
-    if (high == 0) return std::string(ansi);
-    // The exact size, so that the result is allocated once and never filled
-    // with anything but its bytes.
-    size_t size = n;
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] >= 0x80) size += static_cast<size_t>(kAnsiUtf8[p[i]].len) - 1;
-    std::string r;
-    r.reserve(size);
-    size_t i = 0;
-    while (i < n) {
-        // Runs of ASCII are copied whole.
-        const size_t run = i;
-        while (i < n && p[i] < 0x80) ++i;
-        if (i > run) r.append(ansi.data() + run, i - run);
-        if (i == n) break;
-        const Utf8Seq& q = kAnsiUtf8[p[i++]];
-        r.append(q.bytes, static_cast<size_t>(q.len));
-    }
-    return r;
-}
-
-// Each ill-formed sequence (a stray continuation byte, a lead byte without
-// its continuations, an overlong form, a surrogate, a value past U+10FFFF)
-// gives one '?': the maximal valid prefix of the sequence is consumed with it.
-std::string Utf8TextToAnsi(std::string_view utf8) {
-    std::string r;
-    r.reserve(utf8.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    const size_t n = utf8.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            r.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        int need;
-        char32_t u;
-        unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            need = 1;
-            u = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            need = 2;
-            u = c & 0x0F;
-            if (c == 0xE0) lo = 0xA0;
-            if (c == 0xED) hi = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            need = 3;
-            u = c & 0x07;
-            if (c == 0xF0) lo = 0x90;
-            if (c == 0xF4) hi = 0x8F;
-        } else {
-            r.push_back('?');
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        bool ok = true;
-        for (int k = 0; k < need; ++k, ++j) {
-            if (j >= n) {
-                ok = false;
-                break;
-            }
-            const unsigned char d = p[j];
-            if (k == 0 ? (d < lo || d > hi) : !IsCont(d)) {
-                ok = false;
-                break;
-            }
-            u = (u << 6) | (d & 0x3F);
-        }
-        r.push_back(ok ? UnicodeToAnsi(u) : '?');
-        i = j;
-    }
-    return r;
-}
+char32_t Cp1251ToUnicode(unsigned char c) { return kAnsiToUnicode[c]; }
+int UnicodeToCp1251(char32_t u) { return FindRev(kAnsiRev, u); }
+char32_t Cp866ToUnicode(unsigned char c) { return kOemToUnicode[c]; }
+int UnicodeToCp866(char32_t u) { return FindRev(kOemRev, u); }

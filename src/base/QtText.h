@@ -1,6 +1,6 @@
 #pragma once
-// Text where it meets Qt: each ANSI (Windows-1251) byte is one UTF-16
-// character; characters the code page lacks come back as '?'.
+// Text where it meets Qt. The program's text is UTF-8; a byte outside any
+// well-formed sequence shows as its Windows-1251 character.
 #include <QString>
 #include <string>
 #include <string_view>

@@ -74,7 +74,7 @@ std::string TStrings::GetTextStr() const {
     std::string out;
     for (int i = 0; i < GetCount(); ++i) {
         out += Get(i);
-        out += "\r\n";
+        out += '\n';
     }
     return out;
 }

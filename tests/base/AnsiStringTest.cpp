@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
 
 namespace {
 // Test texts are written in UTF-8 and used as the program holds them.
-std::string A(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
 }  // namespace
 
 TEST(AnsiString, TrimCutsOnlyCodesUpTo32) {
@@ -15,50 +13,41 @@ TEST(AnsiString, TrimCutsOnlyCodesUpTo32) {
     EXPECT_EQ(Trim(""), "");
     // 0xA0 (no-break space) and Cyrillic letters are characters, not blanks.
     EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0");
-    EXPECT_EQ(Trim(" " + A("я") + " "), A("я"));
+    EXPECT_EQ(Trim(" я "), "я");
     EXPECT_EQ(TrimLeft("  a b  "), "a b  ");
     EXPECT_EQ(TrimRight("  a b  "), "  a b");
     EXPECT_EQ(TrimRight("\xFF\xFF  "), "\xFF\xFF");
     EXPECT_EQ(TrimLeft("\x7F"), "\x7F");  // DEL is above 32
 }
 
-TEST(AnsiString, CyrillicCaseFollowsWindows1251) {
-    EXPECT_EQ(AnsiUpperCase(A("абвгдеёжзийклмнопрстуфхцчшщъыьэюя")), A("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"));
-    EXPECT_EQ(AnsiLowerCase(A("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ")), A("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"));
-    // The other Cyrillic letters of the code page: Ukrainian, Belarusian, Serbian, Macedonian.
-    EXPECT_EQ(AnsiUpperCase(A("ґєіїўђѓљњќћџјѕ")), A("ҐЄІЇЎЂЃЉЊЌЋЏЈЅ"));
-    EXPECT_EQ(AnsiLowerCase(A("ҐЄІЇЎЂЃЉЊЌЋЏЈЅ")), A("ґєіїўђѓљњќћџјѕ"));
-    EXPECT_EQ(AnsiUpperChar('\xB8'), '\xA8');
-    EXPECT_EQ(AnsiLowerChar('\xA8'), '\xB8');
-    EXPECT_EQ(AnsiUpperCase("Select x_1"), "SELECT X_1");
-    // Signs without case stay: µ has no capital in the code page, « № € too.
-    EXPECT_EQ(AnsiUpperCase("\xB5\xAB\xB9\x88\xA0"), "\xB5\xAB\xB9\x88\xA0");
-    // Every byte maps to a byte that maps back (no letter is lost).
-    for (int c = 0; c < 256; ++c) {
-        const char ch = static_cast<char>(c);
-        const char up = AnsiUpperChar(ch), lo = AnsiLowerChar(ch);
-        if (up != ch) {
-            EXPECT_EQ(AnsiLowerChar(up), ch) << c;
-        }
-        if (lo != ch) {
-            EXPECT_EQ(AnsiUpperChar(lo), ch) << c;
-        }
-    }
+TEST(AnsiString, LetterCaseOfEveryScript) {
+    EXPECT_EQ(AnsiUpperCase("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"), "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+    EXPECT_EQ(AnsiLowerCase("ҐЄІЇЎЂЃЉЊЌЋЏЈЅ"), "ґєіїўђѓљњќћџјѕ");
+    EXPECT_EQ(AnsiUpperCase("Select x_1 élan"), "SELECT X_1 ÉLAN");
+    // One byte's case touches ASCII only: a byte of a UTF-8 sequence stays.
+    EXPECT_EQ(AnsiUpperChar('a'), 'A');
+    EXPECT_EQ(AnsiUpperChar('\xB8'), '\xB8');
+    EXPECT_EQ(AnsiLowerChar('\xD0'), '\xD0');
+    // A character whose upper case has another length in bytes.
+    EXPECT_EQ(AnsiUpperCase("ɐ"), "Ɐ");
     // UpperCase/LowerCase touch ASCII letters only.
-    EXPECT_EQ(UpperCase("ab" + A("вг")), "AB" + A("вг"));
-    EXPECT_EQ(LowerCase("AB" + A("ВГ")), "ab" + A("ВГ"));
+    EXPECT_EQ(UpperCase("abвг"), "ABвг");
+    EXPECT_EQ(LowerCase("ABВГ"), "abВГ");
 }
 
 TEST(AnsiString, Comparisons) {
-    EXPECT_TRUE(AnsiSameText(A("Ёлка"), A("ёЛКА")));
-    EXPECT_FALSE(SameText(A("Ёлка"), A("ёЛКА")));  // ASCII only
+    EXPECT_TRUE(AnsiSameText("Ёлка", "ёЛКА"));
+    EXPECT_TRUE(AnsiSameText("Éclair", "éCLAIR"));
+    EXPECT_FALSE(AnsiSameText("Ёлка", "Ёлки"));
+    EXPECT_FALSE(SameText("Ёлка", "ёЛКА"));  // ASCII only
     EXPECT_TRUE(SameText("StartSql", "STARTSQL"));
     EXPECT_FALSE(AnsiSameText("ab", "abc"));
-    EXPECT_EQ(AnsiCompareText(A("яблоко"), A("ЯБЛОКО")), 0);
+    EXPECT_EQ(AnsiCompareText("яблоко", "ЯБЛОКО"), 0);
+    EXPECT_LT(AnsiCompareText("абв", "АБГ"), 0);
     EXPECT_LT(AnsiCompareText("abc", "ABD"), 0);
     EXPECT_GT(AnsiCompareText("abcd", "ABC"), 0);
     EXPECT_LT(AnsiCompareStr("A", "a"), 0);
-    EXPECT_LT(AnsiCompareStr("z", A("а")), 0);  // bytes compare unsigned
+    EXPECT_LT(AnsiCompareStr("z", "а"), 0);  // bytes compare unsigned
     EXPECT_EQ(AnsiCompareStr("", ""), 0);
     EXPECT_LT(AnsiCompareStr("", "a"), 0);
 }
