@@ -172,7 +172,8 @@ std::string TStringField::AsString() const { return GetText(false); }
 
 void TStringField::SetAsString(std::string_view v) {
     char* b = ValueBuffer();
-    size_t n = std::min(v.size(), static_cast<size_t>(std::max(Size(), 0)));
+    // Size() counts characters; a cut never splits one.
+    const size_t n = CharOffset(v, static_cast<size_t>(std::max(Size(), 0)));
     std::memcpy(b, v.data(), n);
     b[n] = '\0';
     SetData(b);

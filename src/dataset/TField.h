@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "TFieldType.h"
 #include "TStream.h"
 #include "base/Currency.h"
@@ -145,7 +146,8 @@ private:
 class TStringField : public TField {
 public:
     explicit TStringField(int size = 20, TFieldType type = ftString);
-    int DataSize() const override { return Size() + 1; }
+    // Size() characters of UTF-8 and the closing zero.
+    int DataSize() const override { return kMaxUtf8Bytes * Size() + 1; }
     std::string AsString() const override;
     void SetAsString(std::string_view v) override;
     int32_t AsInteger() const override;

@@ -7,6 +7,7 @@
 #include <typeinfo>
 
 #include "base/AnsiString.h"
+#include "base/Utf8.h"
 #include "dataset/TDataSource.h"
 #include "dataset/TField.h"
 #include "sqlite/MapDeclaredType.h"
@@ -26,7 +27,7 @@ constexpr uint32_t kDateTimeNullLow = 0x842C0000u;  // low half of 1899-12-30 00
 int StorageSize(TFieldType kind, int size) {
     switch (kind) {
         case ftString:
-        case ftWideString: return size + 1;
+        case ftWideString: return kMaxUtf8Bytes * size + 1;  // size characters of UTF-8
         case ftLargeint: return 8;
         case ftSmallint:
         case ftInteger:
@@ -190,7 +191,7 @@ void TQorSQLite3BaseQuery::Compile() {
     std::string text = statement_;
     for (char& c : text)
         if (c == '\x02') c = '?';
-    if (connection_->UTF8()) text = AnsiToUtf8(text);
+    if (connection_->Cp1251Text()) text = connection_->ToEngineText(text);
     const char* rest = text.c_str();
     const int rc = connection_->PrepareStatement(rest, stmt_);
     const SQLite3Api& api = connection_->Api();
@@ -262,11 +263,9 @@ void TQorSQLite3BaseQuery::DefineFields() {
 }
 
 void TQorSQLite3BaseQuery::StoreText(char* slot, const Slot& s, const char* text, size_t len) const {
-    size_t n = std::min(len, static_cast<size_t>(s.textSize));
-    if (n < len && connection_ && connection_->UTF8()) {
-        // Never cut inside a UTF-8 sequence.
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    }
+    // A slot holds textSize characters; a cut never splits one.
+    const std::string_view view(text, std::min(len, static_cast<size_t>(s.size - 1)));
+    const size_t n = CharOffset(view, static_cast<size_t>(s.textSize));
     if (n) std::memcpy(slot, text, n);
     slot[n] = 0;
 }
@@ -584,15 +583,15 @@ bool TQorSQLite3BaseQuery::GetFieldData(TField* field, void* buffer) {
             }
             if (!buffer) return true;
             char* out = static_cast<char*>(buffer);
-            if (connection_ && connection_->UTF8()) {
-                const std::string text = Utf8ToAnsi(slot, '\xEC');
-                const size_t n = std::min(text.size(), static_cast<size_t>(s.textSize));
+            const std::string_view stored(slot, strnlen(slot, static_cast<size_t>(s.size - 1)));
+            if (connection_ && connection_->Cp1251Text()) {
+                const std::string text = connection_->FromEngineText(stored);
+                const size_t n = CharOffset(text, static_cast<size_t>(s.textSize));
                 std::memcpy(out, text.data(), n);
                 out[n] = 0;
             } else {
-                const size_t n = strnlen(slot, static_cast<size_t>(s.textSize));
-                std::memcpy(out, slot, n);
-                out[n] = 0;
+                std::memcpy(out, stored.data(), stored.size());
+                out[stored.size()] = 0;
             }
             return true;
         }
@@ -648,9 +647,9 @@ void TQorSQLite3BaseQuery::SetFieldData(TField* field, const void* buffer) {
     }
     if (IsStringKind(s.kind)) {
         const char* text = static_cast<const char*>(buffer);
-        if (connection_ && connection_->UTF8()) {
-            const std::string utf8 = AnsiToUtf8(text);
-            StoreText(slot, s, utf8.data(), utf8.size());
+        if (connection_ && connection_->Cp1251Text()) {
+            const std::string engine = connection_->ToEngineText(text);
+            StoreText(slot, s, engine.data(), engine.size());
         } else {
             StoreText(slot, s, text, std::strlen(text));
         }

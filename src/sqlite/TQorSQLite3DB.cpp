@@ -1,5 +1,7 @@
 #include "sqlite/TQorSQLite3DB.h"
 
+#include "base/Utf8.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -132,7 +134,7 @@ void TQorSQLite3DB::WriteTrace(std::string_view text, bool blankLine) {
     try {
         const std::string path =
             traceFile_.find('/') != std::string::npos ? traceFile_ : TempPath() + traceFile_;
-        std::FILE* f = std::fopen(NativePath(path).c_str(), "ab");
+        std::FILE* f = std::fopen(path.c_str(), "ab");
         if (!f) return;
         std::string line = DateTimeToStr(Now());
         line += ' ';
@@ -171,6 +173,14 @@ int TQorSQLite3DB::PrepareStatement(const char*& sql, sqlite3_stmt*& stmt) {
     return api_.prepare(db_, sql, -1, &stmt, &sql);
 }
 
+std::string TQorSQLite3DB::ToEngineText(std::string_view text) const {
+    return cp1251Text_ ? Utf8ToCp1251(text) : std::string(text);
+}
+
+std::string TQorSQLite3DB::FromEngineText(std::string_view text) const {
+    return cp1251Text_ ? Cp1251ToUtf8(text) : std::string(text);
+}
+
 void TQorSQLite3DB::FinalizeStatement(sqlite3_stmt* stmt) {
     if (!stmt || !api_.finalize) return;
     api_.reset(stmt);
@@ -199,7 +209,7 @@ void TQorSQLite3DB::Connect() {
         // would create a file of that name.
         path = ":memory:";
     } else {
-        path = database_.find('/') == std::string::npos ? ProgramPath(CurrentDir()) + "/" + database_ : database_;
+        path = database_.find('/') == std::string::npos ? CurrentDir() + "/" + database_ : database_;
         if (dbMustExist_ && !FileExists(path))
             throw EDatabaseError("Database " + path + " does not exist");
     }
@@ -215,7 +225,7 @@ void TQorSQLite3DB::Connect() {
     version_ = api_.libversion();
     db_ = nullptr;
     if (BeforeConnect) BeforeConnect(this);
-    if (api_.open(NativePath(path).c_str(), &db_) != sqlite_api::OK) {
+    if (api_.open(path.c_str(), &db_) != sqlite_api::OK) {
         // Nothing is left half open: the handle is closed and the library
         // released before the engine's message is raised.
         std::string msg = db_ ? api_.errmsg(db_) : "out of memory";
@@ -277,7 +287,7 @@ void TQorSQLite3DB::Close() {
 void TQorSQLite3DB::RunStatements(const std::string& text,
                                   const std::function<void(sqlite3_stmt*)>& bind) {
     RequireConnection();
-    const std::string sql = MarkParameters(text);
+    const std::string sql = ToEngineText(MarkParameters(text));
     const char* rest = sql.c_str();
     while (*rest) {
         sqlite3_stmt* stmt = nullptr;
@@ -336,17 +346,19 @@ int TQorSQLite3DB::ExecSQLArgs(const std::string& sql, const std::vector<TVarRec
                         api_.bind_double(stmt, i, static_cast<double>(v.scaled) / 10000.0);
                     } else if constexpr (std::is_same_v<T, char>) {
                         api_.bind_text(stmt, i, &v, 1, sqlite_api::Transient());
-                    } else if constexpr (std::is_same_v<T, std::string>) {
-                        if (v.empty())
+                    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char*>) {
+                        std::string_view view;
+                        if constexpr (std::is_same_v<T, std::string>)
+                            view = v;
+                        else if (v)
+                            view = v;
+                        if (view.empty()) {
                             api_.bind_null(stmt, i);
-                        else
-                            api_.bind_text(stmt, i, v.data(), static_cast<int>(v.size()),
+                        } else {
+                            const std::string text = ToEngineText(view);
+                            api_.bind_text(stmt, i, text.data(), static_cast<int>(text.size()),
                                            sqlite_api::Transient());
-                    } else if constexpr (std::is_same_v<T, const char*>) {
-                        if (!v || !*v)
-                            api_.bind_null(stmt, i);
-                        else
-                            api_.bind_text(stmt, i, v, -1, sqlite_api::Transient());
+                        }
                     }
                 },
                 a);
@@ -365,7 +377,7 @@ void TQorSQLite3DB::FinalizeValueStatement() {
 void TQorSQLite3DB::PrepareValueStatement(const std::string& sql, const std::vector<Variant>& args) {
     RequireConnection();
     FinalizeValueStatement();
-    const std::string text = MarkParameters(Trim(sql));
+    const std::string text = ToEngineText(MarkParameters(Trim(sql)));
     const char* rest = text.c_str();
     sqlite3_stmt* stmt = nullptr;
     if (PrepareStatement(rest, stmt) != sqlite_api::OK) RaiseSQLiteError();
@@ -397,7 +409,7 @@ void TQorSQLite3DB::PrepareValueStatement(const std::string& sql, const std::vec
                 rc = api_.bind_double(stmt, i + 1, v.ToDouble());
                 break;
             default: {
-                const std::string s = v.ToString();
+                const std::string s = ToEngineText(v.ToString());
                 rc = api_.bind_text(stmt, i + 1, s.data(), static_cast<int>(s.size()), sqlite_api::Transient());
             }
         }
@@ -420,7 +432,7 @@ void TQorSQLite3DB::SelectString(const std::string& sql, const std::vector<Varia
                                  std::string& out) {
     const int rc = StepValueStatement(sql, args);
     const unsigned char* t = rc == sqlite_api::ROW ? api_.column_text(valueStmt_, 0) : nullptr;
-    out = t ? reinterpret_cast<const char*>(t) : "";
+    out = FromEngineText(t ? reinterpret_cast<const char*>(t) : "");
     if (finalize) FinalizeValueStatement();
 }
 

@@ -35,8 +35,15 @@ public:
     void SetTrace(bool v) { trace_ = v; }
     const std::string& TraceFile() const { return traceFile_; }
     void SetTraceFile(std::string v) { traceFile_ = std::move(v); }
-    bool UTF8() const { return utf8_; }
-    void SetUTF8(bool v) { utf8_ = v; }
+    // The database's text is Windows-1251 (written by an 8-bit console):
+    // statements and bound text go to the engine in that code page, and text
+    // read back from it returns as UTF-8. Off: text passes unchanged.
+    bool Cp1251Text() const { return cp1251Text_; }
+    void SetCp1251Text(bool v) { cp1251Text_ = v; }
+    // Program text as the engine is to receive it, and the engine's text as
+    // the program keeps it.
+    std::string ToEngineText(std::string_view text) const;
+    std::string FromEngineText(std::string_view text) const;
     const std::string& TransactionType() const { return transactionType_; }
     void SetTransactionType(std::string v) { transactionType_ = std::move(v); }
     const std::string& Database() const { return database_; }
@@ -107,7 +114,7 @@ private:
 
     bool trace_ = false;
     std::string traceFile_;
-    bool utf8_ = false;
+    bool cp1251Text_ = false;
     std::string transactionType_;
     std::string database_;
     std::string version_;

@@ -5,7 +5,8 @@
 #include "base/Exception.h"
 
 TQorSQLite3Statement::TQorSQLite3Statement(TQorSQLite3DB& db, const std::string& sql) : db_(db) {
-    const char* rest = sql.c_str();
+    const std::string text = db_.ToEngineText(sql);
+    const char* rest = text.c_str();
     if (db_.PrepareStatement(rest, stmt_) != sqlite_api::OK) {
         // The engine leaves no statement behind on failure, but a partial one
         // must not leak if that ever changes.
@@ -39,13 +40,19 @@ void TQorSQLite3Statement::Bind(int position, const TVarRec& value) {
                 return api.bind_double(stmt_, position, static_cast<double>(v.scaled) / 10000.0);
             } else if constexpr (std::is_same_v<T, char>) {
                 return api.bind_text(stmt_, position, &v, 1, sqlite_api::Transient());
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                if (v.empty()) return api.bind_null(stmt_, position);
-                return api.bind_text(stmt_, position, v.data(), static_cast<int>(v.size()),
+            } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char*>) {
+                std::string_view view;
+                if constexpr (std::is_same_v<T, std::string>)
+                    view = v;
+                else if (v)
+                    view = v;
+                if (view.empty()) return api.bind_null(stmt_, position);
+                if (!db_.Cp1251Text())
+                    return api.bind_text(stmt_, position, view.data(), static_cast<int>(view.size()),
+                                         sqlite_api::Transient());
+                const std::string text = db_.ToEngineText(view);
+                return api.bind_text(stmt_, position, text.data(), static_cast<int>(text.size()),
                                      sqlite_api::Transient());
-            } else if constexpr (std::is_same_v<T, const char*>) {
-                if (!v || !*v) return api.bind_null(stmt_, position);
-                return api.bind_text(stmt_, position, v, -1, sqlite_api::Transient());
             } else {
                 return api.bind_null(stmt_, position);
             }

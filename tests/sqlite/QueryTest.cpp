@@ -106,7 +106,7 @@ TEST_F(Queries, StatementTextLimitsAndParameters) {
     q->SetStartResult(20);
     q->Open();
     EXPECT_EQ(q->StatementText(),
-              "select a from t where a = 'a?''b' or a = NULL or '?' = '5'\r\n limit 10 offset 20");
+              "select a from t where a = 'a?''b' or a = NULL or '?' = '5'\n limit 10 offset 20");
     q->Close();
     q->SetMaxResults(0);
     q->SetStartResult(5);
@@ -122,7 +122,7 @@ TEST_F(Queries, StatementTextLimitsAndParameters) {
     q->Params()[1].SetAsTime(EncodeTime(8, 9, 10, 0));
     q->Params()[2].SetAsDateTime(EncodeDate(2024, 5, 17) + EncodeTime(8, 9, 10, 0));
     q->Open();
-    EXPECT_EQ(q->StatementText(), "select '2024-05-17' as d, '08:09:10' as t, '2024-05-17 08:09:10' as dt, '' as x\r\n");
+    EXPECT_EQ(q->StatementText(), "select '2024-05-17' as d, '08:09:10' as t, '2024-05-17 08:09:10' as dt, '' as x\n");
 
     q->SetRawSQL(true);
     q->SetSQLText("select ':not_a_param' as p");
@@ -339,21 +339,47 @@ TEST(QueryOwner, DisconnectClosesTheQueriesOfTheConnectionsOwner) {
     EXPECT_EQ(grid->Connection(), nullptr);
 }
 
-TEST_F(Queries, Utf8TextIsConvertedAndNeverCutInsideACharacter) {
-    db.ExecSQL("create table u(s varchar(3), t text)");
-    // The engine holds UTF-8: three two-byte letters do not fit three bytes.
-    db.ExecSQL("insert into u values('\xC3\xA9\xC3\xA9\xC3\xA9', 'caf\xC3\xA9 \xE2\x82\xAC')");
-    db.SetUTF8(true);
-    Run("select s, t from u");
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "\xE9");
-    EXPECT_EQ(q->FieldByName("T")->AsString(), "caf\xE9 \x80");
-    // Values written and parameters sent go back as UTF-8.
+TEST_F(Queries, TextPassesUnchangedAndSizesCountCharacters) {
+    db.ExecSQL("create table u(s varchar(3), t text, b blob)");
+    db.ExecSQL("insert into u values('éé漢😀', 'café €', cast(x'CFF0' as text))");
+    Run("select s, t, b from u");
+    // Three characters of a varchar(3), whatever their bytes; the fourth goes.
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "éé漢");
+    EXPECT_EQ(q->FieldByName("T")->AsString(), "café €");
+    q->Close();
+    db.ExecSQL("delete from u");
+    db.ExecSQL("insert into u(s) values('ab😀')");
+    Run("select s from u");
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "ab😀");  // at the limit: kept whole
+    // Values written and parameters sent reach the engine as they are.
     q->Close();
     q->SetSQLText("select :p as p, length(:p) as n");
-    q->Params()[0].SetAsString("\xE9\x80");
-    q->Params()[1].SetAsString("\xE9\x80");
+    q->Params()[0].SetAsString("Жук漢");
+    q->Params()[1].SetAsString("Жук漢");
     q->Open();
-    EXPECT_EQ(q->FieldByName("P")->AsString(), "\xE9\x80");
-    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 2);
-    db.SetUTF8(false);
+    EXPECT_EQ(q->FieldByName("P")->AsString(), "Жук漢");
+    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 4);
+}
+
+// A database written by an 8-bit console holds Windows-1251 bytes; with the
+// switch on, statements and parameters go there in that code page and its
+// text comes back as UTF-8.
+TEST_F(Queries, Windows1251DatabaseBehindTheSwitch) {
+    db.SetCp1251Text(true);
+    db.ExecSQL("create table w(s varchar(4))");
+    db.ExecSQL("insert into w values('Ёжик')");
+    db.SetCp1251Text(false);
+    Run("select s, hex(s) as h from w");
+    EXPECT_EQ(q->FieldByName("H")->AsString(), "A8E6E8EA");
+    q->Close();
+    db.SetCp1251Text(true);
+    q->SetSQLText("select s from w where s = :p");
+    q->Params()[0].SetAsString("Ёжик");
+    q->Open();
+    ASSERT_FALSE(q->Eof());
+    EXPECT_EQ(q->FieldByName("S")->AsString(), "Ёжик");
+    std::string one;
+    db.SelectString("select s from w where s = ?", {Variant(std::string("Ёжик"))}, true, one);
+    EXPECT_EQ(one, "Ёжик");
+    db.SetCp1251Text(false);
 }
