@@ -7,27 +7,193 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/AnsiString.h"
 #include "base/NumberText.h"
+#include "base/Utf8.h"
 #include "sqlite/TQorSQLite3DB.h"
 
 namespace {
+
+const char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz{}";
+
+// Bytes of the character at byte offset i (i < s.size()).
+inline size_t CharLength(std::string_view s, size_t i) {
+    return static_cast<unsigned char>(s[i]) < 0x80 ? 1 : DecodeUtf8(s, i).length;
+}
+
+// Finds sub in s where it covers whole characters of s, walking the
+// character boundaries of s once from left to right.
+class CharFinder {
+public:
+    CharFinder(std::string_view s, std::string_view sub) : s_(s), sub_(sub) {}
+
+    // Byte offset of the first occurrence at or after `from`, npos when none.
+    // Calls must not go backwards.
+    size_t Next(size_t from) {
+        if (sub_.empty()) return std::string_view::npos;
+        for (size_t p; (p = s_.find(sub_, from)) != std::string_view::npos; from = p + 1) {
+            while (at_ < p) {
+                at_ += CharLength(s_, at_);
+                ++index_;
+            }
+            if (at_ != p) continue;  // starts inside a character
+            const size_t end = p + sub_.size();
+            size_t e = p;
+            while (e < end) e += CharLength(s_, e);
+            if (e == end) return p;  // else its last character goes on past it
+        }
+        return std::string_view::npos;
+    }
+    // Characters of s before the occurrence Next found last.
+    size_t Index() const { return index_; }
+
+private:
+    std::string_view s_, sub_;
+    size_t at_ = 0;     // a character boundary of s
+    size_t index_ = 0;  // characters before at_
+};
+
+}  // namespace
+
+namespace sqlite_functions {
+
+int64_t TextPosition(std::string_view sub, std::string_view s) {
+    CharFinder finder(s, sub);
+    return finder.Next(0) == std::string_view::npos ? 0 : static_cast<int64_t>(finder.Index()) + 1;
+}
+
+std::string TextReplace(std::string_view s, std::string_view from, std::string_view to) {
+    if (from.empty()) return std::string(s);
+    CharFinder finder(s, from);
+    std::string r;
+    r.reserve(s.size());
+    size_t start = 0;
+    for (size_t p; (p = finder.Next(start)) != std::string_view::npos; start = p + from.size()) {
+        r.append(s.substr(start, p - start));
+        r.append(to);
+        if (static_cast<int64_t>(r.size()) > kMaxResultLength) throw std::length_error("result too long");
+    }
+    r.append(s.substr(start));
+    return r;
+}
+
+int64_t LikePosition(std::string_view text, std::string_view sub) {
+    return TextPosition(AnsiUpperCase(Trim(sub)), AnsiUpperCase(Trim(text)));
+}
+
+std::string ReplaceUpperText(std::string_view s, std::string_view from, std::string_view to) {
+    return TextReplace(AnsiUpperCase(Trim(s)), AnsiUpperCase(Trim(from)), AnsiUpperCase(Trim(to)));
+}
+
+std::optional<std::string> PadText(std::string_view text, int64_t width, std::string_view pad, bool left) {
+    if (pad.empty()) pad = " ";
+    if (width <= 0) return std::string();
+    const size_t w = static_cast<size_t>(width);
+    const size_t textChars = CharCount(text);
+    if (textChars >= w)
+        return std::string(left ? text.substr(CharOffset(text, textChars - w)) : text.substr(0, CharOffset(text, w)));
+    const size_t padChars = CharCount(pad);
+    const size_t missing = w - textChars;
+    const size_t copies = missing / padChars + (missing % padChars != 0);
+    // The copy farthest from the text loses its outer `excess` characters.
+    const size_t excess = copies * padChars - missing;
+    const std::string_view part =
+        left ? pad.substr(CharOffset(pad, excess)) : pad.substr(0, CharOffset(pad, padChars - excess));
+    const size_t whole = copies - 1;
+    const size_t limit = static_cast<size_t>(kMaxResultLength);
+    if (whole > limit / pad.size()) return std::nullopt;
+    const size_t bytes = text.size() + whole * pad.size() + part.size();
+    if (bytes > limit) return std::nullopt;
+    std::string out;
+    out.reserve(bytes);
+    if (left) out.append(part);
+    else out.append(text);
+    // The whole copies, doubling what is already there.
+    const size_t fillStart = out.size(), fillBytes = whole * pad.size();
+    if (whole > 0) out.append(pad);
+    while (out.size() - fillStart < fillBytes) {
+        const size_t done = out.size() - fillStart;
+        out.append(out, fillStart, std::min(done, fillBytes - done));
+    }
+    if (left) out.append(text);
+    else out.append(part);
+    return out;
+}
+
+std::string TranslateText(std::string_view s, std::string_view from, std::string_view to) {
+    std::vector<std::string_view> toChars;
+    for (size_t i = 0; i < to.size();) {
+        const size_t len = CharLength(to, i);
+        toChars.push_back(to.substr(i, len));
+        i += len;
+    }
+    // A character of from maps to its first position there; ASCII through
+    // a table, the rest through the map.
+    constexpr size_t kKeep = SIZE_MAX;
+    size_t ascii[128];
+    std::fill(std::begin(ascii), std::end(ascii), kKeep);
+    std::unordered_map<std::string_view, size_t> other;
+    for (size_t i = 0, k = 0; i < from.size(); ++k) {
+        const size_t len = CharLength(from, i);
+        const unsigned char b = static_cast<unsigned char>(from[i]);
+        if (b < 0x80) {
+            if (ascii[b] == kKeep) ascii[b] = k;
+        } else {
+            other.emplace(from.substr(i, len), k);
+        }
+        i += len;
+    }
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const size_t len = CharLength(s, i);
+        const std::string_view ch = s.substr(i, len);
+        i += len;
+        size_t k = kKeep;
+        if (const unsigned char b = static_cast<unsigned char>(ch[0]); b < 0x80) {
+            k = ascii[b];
+        } else if (const auto it = other.find(ch); it != other.end()) {
+            k = it->second;
+        }
+        if (k == kKeep)
+            out.append(ch);
+        else if (k < toChars.size())
+            out.append(toChars[k]);
+    }
+    return out;
+}
+
+int32_t CodeValue(std::string_view text) {
+    const std::string t = Trim(text);
+    int32_t v = 0;
+    for (size_t i = 0, place = 0; place < 4 && i < t.size(); ++place) {
+        const size_t len = CharLength(t, i);
+        if (len == 1) {
+            const char* p = std::find(kAlphabet, kAlphabet + 64, t[i]);
+            if (p != kAlphabet + 64) v += static_cast<int32_t>(p - kAlphabet) << (6 * (3 - place));
+        }
+        i += len;
+    }
+    return v;
+}
+
+}  // namespace sqlite_functions
+
+namespace {
+
+using namespace sqlite_functions;
 
 // Connections in the order they registered; the functions serve the last.
 std::vector<TQorSQLite3DB*>& Registered() {
     static std::vector<TQorSQLite3DB*> list;
     return list;
 }
-
-// Longest text a function builds; beyond it the result is NULL rather than
-// an allocation the engine would refuse anyway.
-constexpr int64_t kMaxResultLength = 100'000'000;
-
-const char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz{}";
 
 class Call {
 public:
@@ -46,6 +212,8 @@ public:
     int32_t Int(int i) const { return api_->value_int(argv_[i]); }
     int64_t Int64(int i) const { return api_->value_int64(argv_[i]); }
 
+    // Beyond kMaxResultLength the result is NULL rather than an allocation
+    // the engine would refuse anyway.
     void Result(std::string_view s) const {
         if (static_cast<int64_t>(s.size()) > kMaxResultLength) return;
         api_->result_text(ctx_, s.data(), static_cast<int>(s.size()), sqlite_api::Transient());
@@ -82,24 +250,11 @@ TABULON_SQL_FUNCTION(IntXxx) {
 }
 
 TABULON_SQL_FUNCTION(XxxInt) {
-    Guarded(ctx, argv, [](Call& c) {
-        const std::string t = Trim(c.Text(0));
-        int32_t v = 0;
-        for (size_t i = 0; i < 4 && i < t.size(); ++i) {
-            const char* p = std::find(kAlphabet, kAlphabet + 64, t[i]);
-            if (p != kAlphabet + 64) v += static_cast<int32_t>(p - kAlphabet) << (6 * (3 - i));
-        }
-        c.ResultInt(v);
-    });
+    Guarded(ctx, argv, [](Call& c) { c.ResultInt(CodeValue(c.Text(0))); });
 }
 
 TABULON_SQL_FUNCTION(ReplaceUpper) {
-    Guarded(ctx, argv, [](Call& c) {
-        const std::string s = AnsiUpperCase(Trim(c.Text(0)));
-        const std::string from = AnsiUpperCase(Trim(c.Text(1)));
-        const std::string to = AnsiUpperCase(Trim(c.Text(2)));
-        c.Result(from.empty() ? s : ReplaceAll(s, from, to));
-    });
+    Guarded(ctx, argv, [](Call& c) { c.Result(ReplaceUpperText(c.Text(0), c.Text(1), c.Text(2))); });
 }
 
 TABULON_SQL_FUNCTION(EqualInt) {
@@ -115,9 +270,7 @@ TABULON_SQL_FUNCTION(Hash) {
 }
 
 TABULON_SQL_FUNCTION(LikeAnsi) {
-    Guarded(ctx, argv, [](Call& c) {
-        c.ResultInt(Pos(AnsiUpperCase(Trim(c.Text(1))), AnsiUpperCase(Trim(c.Text(0)))));
-    });
+    Guarded(ctx, argv, [](Call& c) { c.ResultInt(static_cast<int32_t>(LikePosition(c.Text(0), c.Text(1)))); });
 }
 
 TABULON_SQL_FUNCTION(UpperAnsi) {
@@ -136,27 +289,10 @@ TABULON_SQL_FUNCTION(TrimRightF) {
     Guarded(ctx, argv, [](Call& c) { c.Result(TrimRight(c.Text(0))); });
 }
 
-// Whole copies of pad before (left) or after the text until it is at least
-// width long, then cut to width from the far side of the padding.
-std::string Pad(std::string_view text, int64_t width, std::string_view pad, bool left) {
-    if (pad.empty()) pad = " ";
-    if (width <= 0) return {};
-    const size_t w = static_cast<size_t>(width);
-    if (text.size() >= w) return std::string(left ? text.substr(text.size() - w) : text.substr(0, w));
-    const size_t copies = (w - text.size() + pad.size() - 1) / pad.size();
-    std::string out;
-    out.reserve(text.size() + copies * pad.size());
-    if (!left) out.append(text);
-    for (size_t i = 0; i < copies; ++i) out.append(pad);
-    if (left) out.append(text);
-    return left ? out.substr(out.size() - w) : out.substr(0, w);
-}
-
 void PadFunction(sqlite3_context* ctx, sqlite3_value** argv, bool left) {
     Guarded(ctx, argv, [left](Call& c) {
-        const int64_t width = c.Int64(1);
-        if (width > kMaxResultLength) return;
-        c.Result(Pad(c.Text(0), width, c.IsNull(2) ? std::string_view() : c.Text(2), left));
+        const auto r = PadText(c.Text(0), c.Int64(1), c.IsNull(2) ? std::string_view() : c.Text(2), left);
+        if (r) c.Result(*r);
     });
 }
 
@@ -165,36 +301,16 @@ TABULON_SQL_FUNCTION(PadRight) { PadFunction(ctx, argv, false); }
 
 TABULON_SQL_FUNCTION(ReplaceF) {
     Guarded(ctx, argv, [](Call& c) {
-        const std::string_view s = c.Text(0), from = c.Text(1);
-        c.Result(from.empty() ? std::string(s) : ReplaceAll(s, from, c.Text(2)));
+        c.Result(TextReplace(c.Text(0), c.Text(1), c.Text(2)));
     });
 }
 
 TABULON_SQL_FUNCTION(Translate) {
-    Guarded(ctx, argv, [](Call& c) {
-        const std::string_view s = c.Text(0), from = c.Text(1), to = c.Text(2);
-        // Per byte: keep (-1), drop (-2) or the replacement byte.
-        int map[256];
-        std::fill(std::begin(map), std::end(map), -1);
-        for (size_t i = from.size(); i-- > 0;) {
-            const unsigned char f = static_cast<unsigned char>(from[i]);
-            map[f] = i < to.size() ? static_cast<unsigned char>(to[i]) : -2;
-        }
-        std::string out;
-        out.reserve(s.size());
-        for (unsigned char ch : s) {
-            const int m = map[ch];
-            if (m == -1)
-                out.push_back(static_cast<char>(ch));
-            else if (m >= 0)
-                out.push_back(static_cast<char>(m));
-        }
-        c.Result(out);
-    });
+    Guarded(ctx, argv, [](Call& c) { c.Result(TranslateText(c.Text(0), c.Text(1), c.Text(2))); });
 }
 
 TABULON_SQL_FUNCTION(Instr) {
-    Guarded(ctx, argv, [](Call& c) { c.ResultInt(Pos(c.Text(1), c.Text(0))); });
+    Guarded(ctx, argv, [](Call& c) { c.ResultInt(static_cast<int32_t>(TextPosition(c.Text(1), c.Text(0)))); });
 }
 
 TABULON_SQL_FUNCTION(Mod) {

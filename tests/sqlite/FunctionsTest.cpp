@@ -1,6 +1,8 @@
 #include <unistd.h>
 
 #include "TestDatabase.h"
+#include "base/Utf8.h"
+#include "sqlite/SQLite3Functions.h"
 #include "sqlite/SQLite3Text.h"
 
 using Functions = MemoryDatabaseTest;
@@ -28,7 +30,7 @@ TEST_F(Functions, TextOperations) {
     EXPECT_EQ(Str("select ReplaceUpper('abc', '', 'x')"), "ABC");
     EXPECT_EQ(Int("select LikeAnsi('  Hello  ', 'ell')"), 2);
     EXPECT_EQ(Int("select LikeAnsi('Hello', 'xyz')"), 0);
-    EXPECT_EQ(Str("select UpperAnsi('abc' || char(233))"), "ABC" + std::string("\xc3\xa9"));
+    EXPECT_EQ(Str("select UpperAnsi('abc' || char(233))"), "ABC\xC3\x89");  // é becomes É
     EXPECT_EQ(Str("select LowerAnsi('AbC')"), "abc");
     EXPECT_EQ(Str("select '[' || TrimLeft(char(9) || ' x ') || ']'"), "[x ]");
     EXPECT_EQ(Str("select '[' || Trim(char(10) || ' x ' || char(13)) || ']'"), "[x]");
@@ -49,6 +51,103 @@ TEST_F(Functions, TextOperations) {
     EXPECT_EQ(Str("select Translate('aaa', 'aa', 'xy')"), "xxx");     // the first position counts
     EXPECT_EQ(Int("select Instr('abcabc', 'ca')"), 3);
     EXPECT_EQ(Int("select Instr('abc', 'B')"), 0);
+}
+
+TEST_F(Functions, LetterCaseOfEveryScript) {
+    EXPECT_EQ(Str("select UpperAnsi('élan')"), "ÉLAN");
+    EXPECT_EQ(Str("select LowerAnsi('ÉLAN')"), "élan");
+    EXPECT_EQ(Str("select LowerAnsi('ПРИВЕТ, Мир')"), "привет, мир");
+    EXPECT_EQ(Str("select UpperAnsi('ёжик і ґанок')"), "ЁЖИК І ҐАНОК");
+    EXPECT_EQ(Str("select UpperAnsi('αθήνα')"), "ΑΘΉΝΑ");
+    EXPECT_EQ(Str("select LowerAnsi('ΑΘΗΝΑ')"), "αθηνα");
+    EXPECT_EQ(Str("select UpperAnsi('日本 😀 1')"), "日本 😀 1");  // no case: unchanged
+    EXPECT_EQ(Str("select ReplaceUpper(' улица Ленина ', 'ленина', ' мира ')"), "УЛИЦА МИРА");
+    EXPECT_EQ(Int("select LikeAnsi(' Привет ', 'РИВ')"), 2);
+    EXPECT_EQ(Int("select LikeAnsi('Ёлка', 'ёл')"), 1);
+    EXPECT_EQ(Int("select LikeAnsi('café CRÈME', 'crème')"), 6);
+    EXPECT_EQ(Int("select LikeAnsi('Ωμέγα', 'ΜΈΓ')"), 2);
+    EXPECT_EQ(Int("select LikeAnsi('Привет', 'пока')"), 0);
+}
+
+TEST_F(Functions, WidthsAndPositionsCountCharacters) {
+    // Around the width of the text: one less, equal, one more.
+    EXPECT_EQ(Str("select PadLeft('Жук', 2, '0')"), "ук");
+    EXPECT_EQ(Str("select PadLeft('Жук', 3, '0')"), "Жук");
+    EXPECT_EQ(Str("select PadLeft('Жук', 4, '0')"), "0Жук");
+    EXPECT_EQ(Str("select PadLeft('Жук', 5, '0')"), "00Жук");
+    EXPECT_EQ(Str("select PadRight('Жук', 2, '0')"), "Жу");
+    EXPECT_EQ(Str("select PadRight('Жук', 3, '0')"), "Жук");
+    EXPECT_EQ(Str("select PadRight('Жук', 4, '0')"), "Жук0");
+    EXPECT_EQ(Str("select PadLeft('Жук', 1, '0') || PadRight('Жук', 1, '0')"), "кЖ");
+    // A pad of several multi-byte characters is cut on the far side, whole
+    // characters only.
+    EXPECT_EQ(Str("select PadLeft('1', 4, 'аб')"), "баб1");
+    EXPECT_EQ(Str("select PadRight('1', 4, 'аб')"), "1аба");
+    EXPECT_EQ(Str("select PadLeft('1', 5, 'аб')"), "абаб1");
+    EXPECT_EQ(Str("select PadLeft('x', 3, '日本語')"), "本語x");
+    EXPECT_EQ(Str("select PadRight('x', 3, '日本語')"), "x日本");
+    // East Asian characters and emoji are one character each, whatever
+    // their bytes and cells.
+    EXPECT_EQ(Str("select PadLeft('😀', 3, '·')"), "··😀");
+    EXPECT_EQ(Str("select PadRight('日本語', 2, '')"), "日本");
+    EXPECT_EQ(Str("select PadLeft('a😀b😀', 3, '')"), "😀b😀");
+    EXPECT_EQ(Int("select Instr('naïve café', 'café')"), 7);
+    EXPECT_EQ(Int("select Instr('日本語', '語')"), 3);
+    EXPECT_EQ(Int("select Instr('😀😀x😀', 'x😀')"), 3);
+    EXPECT_EQ(Int("select Instr('Ёж', 'ё')"), 0);  // letter case counts
+    EXPECT_EQ(Int("select XxxInt(' Ж01')"), 64);   // Ж takes the first place
+    EXPECT_EQ(Int("select XxxInt('1Ж😀')"), 262144);
+    EXPECT_EQ(Int("select Hash('Ж')"), 0xD0 + 0x96);  // bytes, not characters
+    EXPECT_EQ(Str("select '[' || Trim(char(9) || ' Жук ' || char(13)) || ']'"), "[Жук]");
+    EXPECT_EQ(Str("select '[' || TrimLeft(' 日 ') || TrimRight(' 😀 ') || ']'"), "[日  😀]");
+}
+
+TEST_F(Functions, TranslateCharacterByCharacter) {
+    EXPECT_EQ(Str("select Translate('абв', 'аб', 'xy')"), "xyв");
+    EXPECT_EQ(Str("select Translate('abc', 'ab', 'эю')"), "эюc");
+    EXPECT_EQ(Str("select Translate('привет', 'пв', 'ПВ')"), "ПриВет");
+    EXPECT_EQ(Str("select Translate('a😀b', '😀b', '日β')"), "a日β");
+    EXPECT_EQ(Str("select Translate('жaж', 'жa', 'я')"), "яя");  // a has no counterpart: dropped
+    EXPECT_EQ(Str("select Translate('ёёё', 'ёё', 'xy')"), "xxx");
+    EXPECT_EQ(Str("select Translate('Жук', '', 'xy')"), "Жук");
+}
+
+// Text that is not UTF-8 (a blob read as text, legacy bytes): a stray byte is
+// a character of its own and never matches part of a well-formed character.
+TEST_F(Functions, StrayBytesAreCharactersOfTheirOwn) {
+    const std::string zhe = "cast(x'D096' as text)";    // Ж
+    const std::string tail = "cast(x'96' as text)";     // Ж's second byte alone
+    const std::string head = "cast(x'D0' as text)";     // Ж's first byte alone
+    const std::string stray = "cast(x'41FF42' as text)";  // A, a stray byte, B
+    EXPECT_EQ(Int("select Instr(" + zhe + ", " + tail + ")"), 0);
+    EXPECT_EQ(Int("select Instr(" + zhe + ", " + head + ")"), 0);
+    EXPECT_EQ(Int("select Instr(" + zhe + " || 'x' || " + tail + ", " + tail + ")"), 3);
+    EXPECT_EQ(Int("select Instr(" + stray + ", 'B')"), 3);
+    EXPECT_EQ(Int("select Instr(" + stray + ", " + "cast(x'FF' as text))"), 2);
+    EXPECT_EQ(Str("select Replace(" + zhe + ", " + tail + ", 'x')"), "Ж");
+    EXPECT_EQ(Str("select Replace(" + zhe + " || " + tail + ", " + tail + ", 'x')"), "Жx");
+    EXPECT_EQ(Str("select Translate(" + zhe + ", " + tail + ", 'x')"), "Ж");
+    EXPECT_EQ(Str("select Translate(" + stray + ", cast(x'FF' as text), 'я')"), "AяB");
+    EXPECT_EQ(Str("select UpperAnsi(" + stray + " || 'ж')"), "A\xFF" "BЖ");
+    EXPECT_EQ(Str("select PadLeft(" + stray + ", 2, '')"), "\xFF" "B");
+    EXPECT_EQ(Str("select PadRight(" + stray + ", 2, '')"), "A\xFF");
+    EXPECT_EQ(Str("select PadRight(" + tail + ", 3, " + head + ")"), "\x96\xD0\xD0");
+    EXPECT_EQ(Int("select LikeAnsi(' ' || " + stray + " || 'ж', 'BЖ')"), 3);
+}
+
+TEST(TextFunctions, PadStopsAtTheLongestResult) {
+    using sqlite_functions::kMaxResultLength;
+    using sqlite_functions::PadText;
+    // Two bytes a character: the width that just fits, and one more.
+    const auto fits = PadText("", kMaxResultLength / 2, "ж", true);
+    ASSERT_TRUE(fits);
+    EXPECT_EQ(static_cast<int64_t>(fits->size()), kMaxResultLength);
+    EXPECT_EQ(fits->substr(0, 4), "жж");
+    EXPECT_FALSE(PadText("", kMaxResultLength / 2 + 1, "ж", true));
+    EXPECT_FALSE(PadText("a", kMaxResultLength / 2 + 1, "ж", false));
+    EXPECT_FALSE(PadText("a", INT64_MAX, "xyz", true));
+    // A text already wider is only cut, however long.
+    EXPECT_EQ(PadText("abc", 2, "ж", false), "ab");
 }
 
 TEST_F(Functions, ArithmeticAndBits) {
