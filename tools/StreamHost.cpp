@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "base/CodePage.h"
+#include "base/Utf8.h"
 
 namespace {
 volatile std::sig_atomic_t g_interrupt = 0;
@@ -10,8 +10,8 @@ volatile std::sig_atomic_t g_interrupt = 0;
 extern "C" void OnSigInt(int) { g_interrupt = 1; }
 }  // namespace
 
-StreamHost::StreamHost(bool raw, bool overwrite)
-    : raw_(raw), overwrite_(overwrite), stderrIsTerminal_(isatty(STDERR_FILENO) != 0) {
+StreamHost::StreamHost(bool overwrite)
+    : overwrite_(overwrite), stderrIsTerminal_(isatty(STDERR_FILENO) != 0) {
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 }
@@ -29,11 +29,13 @@ void StreamHost::CatchInterrupts() {
 }
 
 void StreamHost::Write(std::string_view bytes, std::FILE* to) {
-    if (raw_) {
+    // UTF-8 as it stands; a byte that is not UTF-8 (legacy text) shows as
+    // its Windows-1251 character.
+    if (IsValidUtf8(bytes)) {
         std::fwrite(bytes.data(), 1, bytes.size(), to);
         return;
     }
-    buffer_ = AnsiToUtf8Text(bytes);
+    buffer_ = DisplayText(bytes);
     std::fwrite(buffer_.data(), 1, buffer_.size(), to);
 }
 

@@ -6,12 +6,12 @@
 #include "console/IConsoleHost.h"
 
 // The console's outside world for tabulon-run: output lines go to standard
-// output (ANSI converted to UTF-8 unless raw), notes to standard error,
+// output (UTF-8, LF line ends), notes to standard error,
 // questions are answered from the command line, Ctrl+C interrupts the
 // running statement.
 class StreamHost : public IConsoleHost {
 public:
-    StreamHost(bool raw, bool overwrite);
+    explicit StreamHost(bool overwrite);
     ~StreamHost() override;
 
     void PrintLine(std::string_view text) override;
@@ -33,7 +33,6 @@ public:
 private:
     void Write(std::string_view bytes, std::FILE* to);
 
-    bool raw_;
     bool overwrite_;
     bool progressShown_ = false;
     bool stderrIsTerminal_;

@@ -10,7 +10,7 @@
 #include "StreamHost.h"
 #include "base/AnsiString.h"
 #include "base/Platform.h"
-#include "base/TStrings.h"
+#include "base/Utf8.h"
 #include "console/TConsole.h"
 
 namespace {
@@ -30,8 +30,6 @@ const char kUsage[] =
     "                    LongStr, DelStr, StartSQL, DllName, ...; Y/N for switches)\n"
     "  --overwrite       answer Yes to questions that replace or delete data\n"
     "                    (without it they are answered No)\n"
-    "  --raw             write output bytes unchanged instead of converting them\n"
-    "                    from Windows-1251 to UTF-8 (for UTF-8 databases)\n"
     "  --help            show this text\n"
     "\n"
     "Stored settings are read, never written. Ctrl+C interrupts the running\n"
@@ -54,14 +52,15 @@ bool ReadAll(std::istream& in, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool raw = false, overwrite = false;
+    bool overwrite = false;
     std::vector<std::pair<std::string, std::string>> overrides;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") return Usage(nullptr);
         if (a == "--raw") {
-            raw = true;
+            // Output is UTF-8 as it stands; the option of older versions is
+            // still accepted.
         } else if (a == "--overwrite") {
             overwrite = true;
         } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
@@ -77,7 +76,7 @@ int main(int argc, char** argv) {
     }
     if (positional.empty()) return Usage("no DATABASE given");
 
-    StreamHost host(raw, overwrite);
+    StreamHost host(overwrite);
     TConsole console(host);
     console.LoadSettings();
     for (const auto& [name, value] : overrides)
@@ -87,7 +86,7 @@ int main(int argc, char** argv) {
 
     int failures = 0;
     try {
-        console.Connect(ProgramPath(positional[0]));
+        console.Connect(positional[0]);
         failures += console.CommandError() ? 1 : 0;
         if (!console.Session().Connected()) {
             std::fprintf(stderr, "tabulon-run: could not connect to %s\n", positional[0].c_str());
@@ -113,11 +112,10 @@ int main(int argc, char** argv) {
                 return 2;
             }
         }
-        // Held as the editor holds it: every line break a CR LF.
-        TStringList lines;
-        lines.SetText(text);
+        // The file's own bytes: a literal that spans lines keeps the file's
+        // line break. Only a file that is not UTF-8 is read as Windows-1251.
         try {
-            console.RunCommandText(lines.Text());
+            console.RunCommandText(FileText(text));
         } catch (const std::exception& e) {
             // What the window shows in an error box ends the run here.
             host.PrintLine(Trim(e.what()));

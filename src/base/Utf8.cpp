@@ -293,6 +293,16 @@ std::string Utf8ToCp1251(std::string_view s, size_t* lost) {
 
 std::string FileText(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Cp1251ToUtf8(bytes);
+    std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
+    // Read as text, the way the sqlite3 shell reads a script: a CR LF pair is
+    // the line break LF; LF and a lone CR stay as they are.
+    const size_t first = text.find("\r\n");
+    if (first == std::string::npos) return text;
+    size_t out = first;
+    for (size_t i = first; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        text[out++] = text[i];
+    }
+    text.resize(out);
+    return text;
 }

@@ -68,5 +68,7 @@ std::string Cp1251ToUtf8(std::string_view s);
 std::string Utf8ToCp1251(std::string_view s, size_t* lost = nullptr);
 
 // The text of a script or text file: a UTF-8 byte-order mark is skipped; a
-// file that is not valid UTF-8 is read as Windows-1251 and converted.
+// file that is not valid UTF-8 is read as Windows-1251 and converted; a CR LF
+// pair becomes LF, as text files are read on this platform (LF and a lone CR
+// stay).
 std::string FileText(std::string_view bytes);

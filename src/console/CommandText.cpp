@@ -68,13 +68,9 @@ void CommandText::DropFront(size_t n) { pos_ += std::min(n, Size()); }
 
 std::string CommandText::TakeLine() {
     const std::string_view rest = Rest();
-    size_t end = rest.find('\n');
-    if (end != std::string_view::npos) {
-        if (end + 1 < rest.size() && rest[end + 1] == '\r') ++end;
-    } else {
-        end = rest.find('\r');
-        if (end != std::string_view::npos && end + 1 < rest.size() && rest[end + 1] == '\n') ++end;
-    }
+    size_t end = rest.find_first_of("\r\n");
+    if (end != std::string_view::npos && rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
+        ++end;
     // Without any break the line is the whole rest; leaving the rest in place
     // would make every caller that takes lines until the end loop forever.
     const size_t taken = end == std::string_view::npos ? rest.size() : end + 1;
@@ -102,8 +98,10 @@ std::string CommandText::Take(std::string_view delimiter, bool skipComments) {
             continue;
         }
         if (skipComments && c == '-' && end - p > 1 && p[1] == '-') {
-            p = static_cast<const char*>(std::memchr(p + 2, '\n', end - p - 2));
-            if (p == nullptr) break;
+            // To the line's end, whichever break the file uses.
+            p += 2;
+            while (p < end && *p != '\n' && *p != '\r') ++p;
+            if (p == end) break;
             while (p < end && (*p == '\n' || *p == '\r')) ++p;
             continue;
         }

@@ -22,9 +22,8 @@ public:
     size_t Size() const { return text_.size() - pos_; }
 
     // The first line with blanks (codes 0..32) trimmed at both ends. A line
-    // ends at the first line feed (with a carriage return right after it),
-    // or, without any line feed, at the first carriage return (with a line
-    // feed after it). A text without either is one line and is taken whole.
+    // ends at the first LF, CR LF or lone CR, whichever the text uses. A text
+    // without any is one line and is taken whole.
     std::string TakeLine();
     void DropLine();
 

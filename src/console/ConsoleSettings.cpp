@@ -36,7 +36,7 @@ const Entry kReadOrder[] = {
     {"NumPLSQL", &ConsoleSettings::NumPLSQL},   {"ShowTime", &ConsoleSettings::ShowTime},
     {"StartSQL", &ConsoleSettings::StartSQL},   {"FontOut", &ConsoleSettings::FontOut},
     {"FontInp", &ConsoleSettings::FontInp},     {"EnvLocal", &ConsoleSettings::EnvLocal},
-    {"OutLookWidth", &ConsoleSettings::OutLookWidth},
+    {"OutLookWidth", &ConsoleSettings::OutLookWidth}, {"Win1251Db", &ConsoleSettings::Win1251Db},
 };
 
 // Writing order.
@@ -52,7 +52,7 @@ const Entry kWriteOrder[] = {
     {"NumPLSQL", &ConsoleSettings::NumPLSQL},   {"ClearWind", &ConsoleSettings::ClearWind},
     {"WidthFld", &ConsoleSettings::WidthFld},   {"ShowTime", &ConsoleSettings::ShowTime},
     {"StartSql", &ConsoleSettings::StartSQL},   {"EnvLocal", &ConsoleSettings::EnvLocal},
-    {"OutLookWidth", &ConsoleSettings::OutLookWidth},
+    {"OutLookWidth", &ConsoleSettings::OutLookWidth}, {"Win1251Db", &ConsoleSettings::Win1251Db},
 };
 
 }  // namespace

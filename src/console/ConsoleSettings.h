@@ -29,6 +29,10 @@ struct ConsoleSettings {
     int32_t FontInp = 10;
     std::string EnvLocal = " ";
     int32_t OutLookWidth = 130;
+    // The database's text is Windows-1251, as 8-bit consoles wrote it:
+    // statements and parameters go to the engine in that code page and its
+    // text comes back as UTF-8.
+    bool Win1251Db = false;
 
     static constexpr std::string_view kKey = "HKCU\\Software\\QorTabulon\\";
 

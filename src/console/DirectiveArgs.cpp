@@ -1,6 +1,7 @@
 #include "console/DirectiveArgs.h"
 
 #include "base/AnsiString.h"
+#include "base/Utf8.h"
 
 namespace {
 
@@ -22,10 +23,11 @@ DirectiveArgs DirectiveArgs::Parse(std::string_view line) {
     DirectiveArgs a;
     const size_t blank = line.find(' ');
     const std::string_view after = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
-    const std::string params = TrimLeft(after.substr(0, 256)) + " ";
+    // The limits count characters: a cut never splits one.
+    const std::string params = TrimLeft(CharSubstr(after, 0, 256)) + " ";
     const size_t end = params.find(' ');
     a.FileName = Trim(std::string_view(params).substr(0, end));
-    a.Options = TrimLeft(std::string_view(params).substr(end, 255)) + " ";
+    a.Options = TrimLeft(CharSubstr(std::string_view(params).substr(end), 0, 255)) + " ";
     return a;
 }
 

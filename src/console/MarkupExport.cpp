@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "base/CodePage.h"
 #include "base/Exception.h"
 #include "base/Platform.h"
+#include "base/Utf8.h"
 #include "console/DirectiveArgs.h"
 #include "console/DirectiveRun.h"
 #include "console/Directives.h"
@@ -17,16 +17,14 @@
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-
-// The file as UTF-8: a document without an encoding declaration is read as
-// UTF-8, and the program's bytes are Windows-1251. The text is converted and
-// written a block at a time, so that neither the whole document nor its
-// conversion is ever held in memory.
+// The file as UTF-8 with LF line ends, written a block at a time so that the
+// whole document is never held in memory. A byte of the data that is not
+// UTF-8 is written as its Windows-1251 character: the document stays well
+// formed.
 class MarkupFile {
 public:
     explicit MarkupFile(const std::string& fileName)
-        : fileName_(fileName), out_(NativePath(fileName), std::ios::binary | std::ios::trunc) {
+        : fileName_(fileName), out_(fileName, std::ios::binary | std::ios::trunc) {
         if (!out_) Fail();
         text_.reserve(BlockBytes + 4096);
     }
@@ -45,7 +43,7 @@ public:
     }
     // Ends a line; a full block goes to the file.
     void EndLine() {
-        text_.append(kCrLf);
+        text_.push_back('\n');
         if (text_.size() >= BlockBytes) Flush();
     }
     void Finish() {
@@ -62,15 +60,19 @@ private:
     }
     void Flush() {
         if (text_.empty()) return;
-        const std::string bytes = AnsiToUtf8Text(text_);
-        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (IsValidUtf8(text_)) {
+            out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+        } else {
+            const std::string shown = DisplayText(text_);
+            out_.write(shown.data(), static_cast<std::streamsize>(shown.size()));
+        }
         text_.clear();
         if (!out_) Fail();
     }
 
     std::string fileName_;
     std::ofstream out_;
-    std::string text_;  // ANSI text not yet converted and written
+    std::string text_;  // text not yet written
 };
 
 // The common road of both formats; `write` writes the document from the open query.
@@ -136,7 +138,7 @@ void WriteHtml(MarkupFile& file, TQorSQLite3Query& query, const std::string& sta
         file.EndLine();
     };
     add("<html>");
-    add("<head> <title> DataSet </title> </head>");
+    add("<head> <meta charset=\"utf-8\"> <title> DataSet </title> </head>");
     file.Add("<meta name=\"description\" content=\"");
     file.AddEscaped(statement, false);
     add("\">");

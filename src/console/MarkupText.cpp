@@ -1,27 +1,17 @@
 #include "console/MarkupText.h"
 
+#include "base/Utf8.h"
+
 namespace {
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// Letters of the Windows-1251 code page outside ASCII: А..я, Ё, ё and the
-// other Cyrillic letters of the upper half.
-bool IsAnsiLetter(unsigned char c) {
-    if (c >= 0xC0) return true;
-    switch (c) {
-        case 0x80: case 0x81: case 0x83: case 0x8A: case 0x8C: case 0x8D: case 0x8E: case 0x8F:
-        case 0x90: case 0x9A: case 0x9C: case 0x9D: case 0x9E: case 0x9F: case 0xA1: case 0xA2:
-        case 0xA3: case 0xA5: case 0xA8: case 0xAA: case 0xAF: case 0xB2: case 0xB3: case 0xB4:
-        case 0xB8: case 0xBA: case 0xBC: case 0xBD: case 0xBE: case 0xBF:
-            return true;
-        default:
-            return false;
-    }
+bool IsNameStart(const Utf8Char& c) {
+    return c.valid && (c.code == '_' || (c.code < 0x80 ? IsAsciiLetter(static_cast<unsigned char>(c.code)) : IsLetterChar(c.code)));
 }
-
-bool IsNameStart(unsigned char c) { return IsAsciiLetter(c) || c == '_' || IsAnsiLetter(c); }
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.'; }
+bool IsNameChar(const Utf8Char& c) {
+    return IsNameStart(c) || (c.valid && ((c.code >= '0' && c.code <= '9') || c.code == '-' || c.code == '.'));
+}
 
 }  // namespace
 
@@ -36,12 +26,14 @@ std::string MarkupEscape(std::string_view text, bool lineBreaks) {
             case '>': out += "&gt;"; break;
             case '"': out += "&quot;"; break;
             case '\r':
-                if (lineBreaks && i + 1 < text.size() && text[i + 1] == '\n') {
-                    out += "<br/>";
-                    ++i;
-                } else {
-                    out.push_back('\r');
+            case '\n':
+                // LF, CR LF and a lone CR are each one line break.
+                if (!lineBreaks) {
+                    out.push_back(static_cast<char>(c));
+                    break;
                 }
+                out += "<br/>";
+                if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
                 break;
             default:
                 out.push_back(c < 0x20 && c != '\t' && c != '\n' ? '?' : static_cast<char>(c));
@@ -53,15 +45,22 @@ std::string MarkupEscape(std::string_view text, bool lineBreaks) {
 std::string XmlElementName(std::string_view name) {
     std::string out;
     out.reserve(name.size() + 1);
-    if (name.empty() || !IsNameStart(static_cast<unsigned char>(name[0]))) {
+    size_t i = 0;
+    if (name.empty()) return "_";
+    const Utf8Char first = DecodeUtf8(name, 0);
+    if (!IsNameStart(first)) {
         // A leading digit, '-' or '.' may stay in the name, just not first.
-        if (name.empty() || !IsNameChar(static_cast<unsigned char>(name[0]))) {
-            out.push_back('_');
-            if (name.empty()) return out;
-            name.remove_prefix(1);
-        }
-        if (out.empty()) out.push_back('_');
+        out.push_back('_');
+        if (!IsNameChar(first)) i = first.length;
+        if (i == name.size()) return out;
     }
-    for (char ch : name) out.push_back(IsNameChar(static_cast<unsigned char>(ch)) ? ch : '_');
+    while (i < name.size()) {
+        const Utf8Char c = DecodeUtf8(name, i);
+        if (IsNameChar(c))
+            out.append(name.substr(i, c.length));
+        else
+            out.push_back('_');
+        i += c.length;
+    }
     return out;
 }

@@ -2,23 +2,22 @@
 
 #include <algorithm>
 
+#include "base/Utf8.h"
 #include "console/ConsoleSettings.h"
 #include "dataset/TDataSet.h"
 #include "dataset/TField.h"
 
 namespace {
 
+// Widths count screen cells: a wide character takes two, a combining mark
+// none, and a cut never splits a character.
 void Cell(std::string& line, std::string_view text, int width, bool right) {
-    const size_t w = static_cast<size_t>(std::max(width, 0));
-    if (text.size() >= w) {
-        line.append(text.substr(0, w));
-    } else if (right) {
-        line.append(w - text.size(), ' ');
-        line.append(text);
-    } else {
-        line.append(text);
-        line.append(w - text.size(), ' ');
-    }
+    int used = 0;
+    const size_t len = CellPrefix(text, std::max(width, 0), &used);
+    const size_t pad = static_cast<size_t>(std::max(width, 0) - used);
+    if (right) line.append(pad, ' ');
+    line.append(text.data(), len);
+    if (!right) line.append(pad, ' ');
     line.push_back(' ');
 }
 
@@ -52,7 +51,7 @@ ResultTable::ResultTable(TDataSet& ds, const ConsoleSettings& settings) {
             case ftBoolean: width = std::min(settings.CharLong, 2); break;
             default: width = 0;  // memo and other large objects
         }
-        if (settings.WidthFld) width = std::max(width, static_cast<int>(f->DisplayName().size()));
+        if (settings.WidthFld) width = std::max(width, DisplayWidth(f->DisplayName()));
         columns_.push_back({f, width, right});
     }
 }

@@ -8,6 +8,7 @@
 #include "base/DateTime.h"
 #include "base/FormatSettings.h"
 #include "base/Platform.h"
+#include "base/Utf8.h"
 #include "console/CommandText.h"
 #include "console/Directives.h"
 #include "console/ResultTable.h"
@@ -63,7 +64,8 @@ void Expand(std::string& file, const TStrings& list) {
     for (int i = 0; i < list.Count(); ++i) {
         const std::string entry = list[i];
         if (!AnsiSameText(NameOf(entry), name) || entry.find('=') == std::string::npos) continue;
-        std::string expanded = file.substr(0, p1) + entry.substr(entry.find('=') + 1) + file.substr(p2 + 1).substr(0, 200);
+        std::string expanded = file.substr(0, p1) + entry.substr(entry.find('=') + 1) +
+                               std::string(CharSubstr(std::string_view(file).substr(p2 + 1), 0, 200));
         if (expanded.size() > 2) {
             std::string tail = expanded.substr(2);
             for (size_t k; (k = tail.find("//")) != std::string::npos;) tail.erase(k, 1);
@@ -153,6 +155,7 @@ void TConsole::Connect(const std::string& path) {
     session_->Close();
     session_->SetDLLName(settings_.DllName);
     session_->SetDatabase(path);
+    session_->SetCp1251Text(settings_.Win1251Db);
     session_->Open();
 }
 
@@ -175,6 +178,7 @@ void TConsole::AfterConnect() {
 void TConsole::RunCommandText(std::string_view text) {
     host_.SetBusyMark(1, true, kRed);
     commandError_ = false;
+    session_->SetCp1251Text(settings_.Win1251Db);
     std::string whole(text);
     whole.push_back('\n');
     CommandText rest(std::move(whole));
@@ -241,7 +245,7 @@ void TConsole::RunCommandText(std::string_view text) {
             std::string line = rest.TakeLine();
             if (line.empty() || line.back() != ';') line += ';';
             const size_t space = line.find(' ');
-            const std::string call = line.substr(space == std::string::npos ? 0 : space, 512);
+            const std::string call(CharSubstr(line, space == std::string::npos ? 0 : CharCount(std::string_view(line).substr(0, space)), 512));
             ExecBlock("begin" + call + " end;");
         } else {
             const std::string sq = Squeezed(r);
@@ -286,13 +290,13 @@ void TConsole::RunLocalEnvironment(const std::string& line) {
             break;
         }
     }
-    if (!arg.substr(eq + 1, 255).empty()) localEnv_.Add(arg);
+    if (eq + 1 < arg.size()) localEnv_.Add(arg);
     StoreEnvLocal();
 }
 
 void TConsole::RunScriptCall(CommandText& rest) {
     const std::string line = rest.TakeLine();
-    std::string file = TrimTrailing(line.substr(std::min<size_t>(1, line.size()), 2000), ";");
+    std::string file = TrimTrailing(std::string(CharSubstr(line, 1, 2000)), ";");
     Expand(file, processEnv_);
     Expand(file, localEnv_);
     if (!FileExists(file)) {
@@ -308,12 +312,9 @@ void TConsole::RunScriptCall(CommandText& rest) {
         Failed("??? Cannot read " + file);
         return;
     }
-    // Held as the editor holds it: lines joined with CR LF.
-    TStringList lines;
-    lines.SetText(text);
     ++scriptDepth_;
     try {
-        RunCommandText(lines.Text());
+        RunCommandText(FileText(text));
     } catch (...) {
         --scriptDepth_;
         throw;
@@ -415,9 +416,9 @@ void TConsole::ExecBlock(std::string stmt) {
             int n = 2;
             for (size_t i = 0; i < stmt.size(); ++i) {
                 numbered.push_back(stmt[i]);
-                if (stmt[i] == '\r' && i + 1 < stmt.size() && stmt[i + 1] == '\n') {
-                    numbered.push_back('\n');
-                    ++i;
+                if (stmt[i] == '\n' || stmt[i] == '\r') {
+                    // A CR LF pair is one line break.
+                    if (stmt[i] == '\r' && i + 1 < stmt.size() && stmt[i + 1] == '\n') numbered.push_back(stmt[++i]);
                     std::string num = std::to_string(n++);
                     if (num.size() < 4) num.insert(0, 4 - num.size(), ' ');
                     numbered += num.substr(0, 4) + " ";

@@ -125,10 +125,11 @@ TEST(Utf8, LegacyTextReadsAsCyrillic) {
     EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
 }
 
-TEST(Utf8, FileTextSkipsTheMarkAndFallsBackToWindows1251) {
+TEST(Utf8, FileTextSkipsTheMarkReadsLinesAndFallsBackToWindows1251) {
     EXPECT_EQ(FileText("\xEF\xBB\xBFselect 'é';"), "select 'é';");
-    EXPECT_EQ(FileText("select '\xCF\xF0\xE8';\r\n"), "select 'При';\r\n");
-    // Line breaks are the file's own.
-    EXPECT_EQ(FileText("a\r\nb\nc\rd"), "a\r\nb\nc\rd");
+    EXPECT_EQ(FileText("select '\xCF\xF0\xE8';\r\n"), "select 'При';\n");
+    // A CR LF pair reads as LF; LF and a lone CR stay, also next to each other.
+    EXPECT_EQ(FileText("a\r\nb\nc\rd\n\r\r\r\n"), "a\nb\nc\rd\n\r\r\n");
+    EXPECT_EQ(FileText("\r\n"), "\n");
     EXPECT_EQ(FileText(""), "");
 }

@@ -1,5 +1,6 @@
 #include "ConsoleTestBase.h"
 #include "base/Exception.h"
+#include "base/Utf8.h"
 
 using Interpreter = ConsoleTest;
 
@@ -140,4 +141,52 @@ TEST_F(Interpreter, AFetchCanBeInterrupted) {
     host.polls = 0;
     out = Run("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c;");
     EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+}
+
+// Scripts reach the engine as the sqlite3 shell reads them: a literal that
+// spans lines keeps an LF or a lone CR, a CR LF pair is read as LF, and all
+// three end lines.
+TEST_F(Interpreter, ScriptsKeepTheirOwnLineBreaksAndText) {
+    WriteFile("lf.sql", "create table a(s);\ninsert into a values('one\ntwo');\n-- note\nselect 'x' as x;\n");
+    WriteFile("crlf.sql", "insert into a values('three\r\nfour');\r\n--#CLS\r\n");
+    WriteFile("cr.sql", "insert into a values('five\rsix');\r-- note\rselect 'y' as y;\r");
+    Run("@lf.sql\n@crlf.sql\n@cr.sql");
+    EXPECT_FALSE(console.CommandError());
+    EXPECT_EQ(console.Session().SelectInt64("select count(*) from a where s in ('one' || char(10) || 'two', "
+                                            "'three' || char(10) || 'four', 'five' || char(13) || 'six')", {}, true),
+              3);
+    // A file that is not UTF-8 is read as Windows-1251; a byte-order mark is skipped.
+    WriteFile("cp1251.sql", "insert into a values('\xCF\xF0\xE8\xE2\xE5\xF2');\n");
+    WriteFile("bom.sql", "\xEF\xBB\xBFinsert into a values('Ёжик 漢');\n");
+    Run("@cp1251.sql\n@bom.sql");
+    EXPECT_FALSE(console.CommandError());
+    EXPECT_EQ(console.Session().SelectInt64("select count(*) from a where s in ('Привет', 'Ёжик 漢')", {}, true), 2);
+    // The call's file name is UTF-8 as the file system names it.
+    WriteFile("отчёт.sql", "select 'done' as d;\n");
+    EXPECT_NE(Run("@отчёт.sql").find("done"), std::string::npos);
+}
+
+TEST_F(Interpreter, BlockEchoNumbersEveryKindOfLine) {
+    console.Settings().NumPLSQL = true;
+    const std::string out = Run("CREATE TRIGGER t1 after insert on x begin\nselect 1;\r\nselect 2;\rend;\n/\n");
+    EXPECT_EQ(out.substr(0, out.find("??? ")),
+              "SQL: CREATE TRIGGER t1 after insert on x begin\n   2 select 1;\n   3 select 2;\n   4 end;\n")
+        << out;
+}
+
+// With the switch on, a database that holds Windows-1251 bytes reads as
+// Cyrillic and new text is stored in that code page.
+TEST_F(Interpreter, Windows1251DatabaseSwitch) {
+    Run("create table l(s); insert into l values(cast(x'CFF0E8E2E5F2' as text));");
+    // Off: the legacy bytes still read as Cyrillic where they are shown.
+    std::string out = Run("select s from l");
+    EXPECT_EQ(DisplayText(host.lines[3]), "Привет" + std::string(45, ' ')) << out;
+    console.Settings().Win1251Db = true;
+    out = Run("insert into l values('Ёжик'); select s from l where s = 'Привет'");
+    EXPECT_NE(out.find("Привет"), std::string::npos) << out;
+    EXPECT_NE(out.find("1 row selected"), std::string::npos) << out;
+    console.Settings().Win1251Db = false;
+    EXPECT_EQ(console.Session().SelectInt64("select count(*) from l where hex(s) = 'A8E6E8EA'", {}, true), 1);
+    EXPECT_TRUE(console.Settings().Set("win1251db", "Y"));
+    EXPECT_TRUE(console.Settings().Win1251Db);
 }

@@ -8,12 +8,13 @@
 class RecordingHost : public IConsoleHost {
 public:
     void PrintLine(std::string_view text) override {
+        // One line per line of the text: LF, CR LF and a lone CR each end one.
         size_t start = 0;
         for (;;) {
-            size_t end = text.find("\r\n", start);
+            const size_t end = text.find_first_of("\r\n", start);
             lines.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
             if (end == std::string_view::npos) break;
-            start = end + 2;
+            start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         }
     }
     void ClearOutput() override {

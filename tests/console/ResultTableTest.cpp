@@ -1,4 +1,5 @@
 #include "ConsoleTestBase.h"
+#include "base/Utf8.h"
 
 using ResultTables = ConsoleTest;
 
@@ -42,4 +43,36 @@ TEST_F(ResultTables, LongOutputIsTrimmedFromTheTop) {
 
     console.Settings().EchoOn = false;
     EXPECT_EQ(Run("select i from n"), "20 row selected...\n");
+}
+
+// Columns line up on screen: widths count display cells, so a wide
+// character takes two, a combining mark none, and a cut never splits one.
+TEST_F(ResultTables, ColumnsLineUpByDisplayWidth) {
+    Run("create table w(name varchar(6), n integer);"
+        "insert into w values('Cássia', 1); insert into w values('Жук', 2); insert into w values('漢字漢字', 3);"
+        "insert into w values('e\u0301te\u0301', 4); insert into w values('😀ab', 5); insert into w values('abcdefghij', 6)");
+    console.Settings().WidthFld = false;
+    const std::string out = Run("select name, n as x from w order by n");
+    // name is 7 cells wide, then a blank; x is 14 cells.
+    EXPECT_EQ(out,
+              "SQL: select name, n as x from w order by n;\n"
+              "NAME    X              \n"
+              "------- -------------- \n"
+              "Cássia               1 \n"
+              "Жук                  2 \n"
+              "漢字漢 "               // three wide characters fill six cells; the fourth would pass seven
+              "                3 \n"
+              "e\u0301te\u0301                 4 \n"
+              "😀ab                 5 \n"
+              "abcdefg              6 \n"  // cut at the width
+              "6 row selected...\n")
+        << out;
+    // Every row line is as wide as the dash line on screen.
+    for (size_t i = 3; i + 1 < host.lines.size(); ++i)
+        EXPECT_EQ(DisplayWidth(host.lines[i]), DisplayWidth(host.lines[2])) << host.lines[i];
+
+    // A header wider than its column widens it by its display width.
+    console.Settings().WidthFld = true;
+    const std::string named = Run("select n as Цена from w where n = 1");
+    EXPECT_EQ(named, "SQL: select n as Цена from w where n = 1;\nЦена           \n-------------- \n             1 \n1 row selected...\n");
 }
