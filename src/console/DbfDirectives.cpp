@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
 #include "base/DateTime.h"
 #include "base/NumberText.h"
 #include "base/Platform.h"
+#include "base/SingleByteCodePage.h"
+#include "base/Utf8.h"
 #include "console/DirectiveArgs.h"
 #include "console/DirectiveRun.h"
 #include "console/Directives.h"
@@ -25,20 +26,22 @@ bool SupportedDbfType(char type) {
     return type == 'C' || type == 'D' || type == 'N' || type == 'F' || type == 'L';
 }
 
-// The type letters of a DBF file's descriptors, read without opening it as a
-// table: a memo field must be named in a message, not fail the open.
-std::vector<std::pair<std::string, char>> PeekDbfFields(const std::string& fileName) {
+// The names and type letters of a DBF file's descriptors, read without
+// opening it as a table: a memo field must be named in a message, not fail
+// the open. Names decode as the table would decode them.
+std::vector<std::pair<std::string, char>> PeekDbfFields(const std::string& fileName, bool oemAnsi) {
     std::vector<std::pair<std::string, char>> fields;
-    std::ifstream in(NativePath(fileName), std::ios::binary);
+    std::ifstream in(fileName, std::ios::binary);
     char header[32];
     if (!in.read(header, sizeof header)) return fields;
     const int headerLength = static_cast<unsigned char>(header[8]) | static_cast<unsigned char>(header[9]) << 8;
+    const SingleByteCodePage& cp = TDbfTab::FileCodePage(static_cast<unsigned char>(header[29]), oemAnsi);
     char d[32];
     for (int at = 32; at + 32 <= headerLength && in.read(d, 1) && d[0] != '\x0D'; at += 32) {
         if (!in.read(d + 1, 31)) break;
         size_t len = 0;
         while (len < 11 && d[len] != '\0') ++len;
-        fields.emplace_back(std::string(d, len), d[11]);
+        fields.emplace_back(cp.Decode(std::string_view(d, len)), d[11]);
     }
     return fields;
 }
@@ -96,9 +99,20 @@ TVarRec ImportValue(const TDbfField& def, const TField& field) {
     }
 }
 
+// The first character decides; an ill-formed byte counts as the
+// Windows-1251 letter it shows as, so legacy text answers as it reads.
 bool LogicalTrue(const std::string& text) {
-    static const std::string yes = "1TtYy" + Utf8TextToAnsi("Дд");
-    return yes.find(text[0]) != std::string::npos;
+    static constexpr std::u32string_view yes = U"1TtYyДд";
+    return !text.empty() && yes.find(DecodeUtf8(text, 0).code) != std::u32string_view::npos;
+}
+
+// How the closing line of an export owns up to characters the file's code
+// page could not hold; empty when none was lost.
+std::string UnmappedNote(int values, int codePage) {
+    if (values == 0) return std::string();
+    const std::string name = codePage == 1251 ? "Windows-1251" : "CP" + std::to_string(codePage);
+    return " (" + std::to_string(values) + (values == 1 ? " value" : " values") + " with characters " + name +
+           " lacks written as '?')";
 }
 
 }  // namespace
@@ -131,7 +145,7 @@ void RunDbfImport(TConsole& console, const std::string& line) {
 
     console.PrintLine("Import DBF file: " + args.FileName);
     run.StartClock();
-    for (const auto& [name, type] : PeekDbfFields(args.FileName)) {
+    for (const auto& [name, type] : PeekDbfFields(args.FileName, !ansi)) {
         if (Listed(fieldList, name) && !SupportedDbfType(type)) {
             run.Fail("??? Field type not support: " + std::string(1, type));
             return;
@@ -160,7 +174,7 @@ void RunDbfImport(TConsole& console, const std::string& line) {
                 run.Fail("??? Field type not support: " + std::string(1, f.Type));
                 return;
         }
-        columns += imported.empty() ? "\t " : "\r\n\t,";
+        columns += imported.empty() ? "\t " : "\n\t,";
         columns += "\"" + f.Name + "\"\t " + type;
         if (!imported.empty()) {
             names += ",";
@@ -172,8 +186,7 @@ void RunDbfImport(TConsole& console, const std::string& line) {
     }
 
     const bool failedBefore = console.CommandError();
-    console.RunCommandText("Drop table if exists " + table + ";\r\nCreate table " + table + " (\r\n" + columns +
-                           "\r\n)");
+    console.RunCommandText("Drop table if exists " + table + ";\nCreate table " + table + " (\n" + columns + "\n)");
     // The script reported its own failure; inserting would only repeat it.
     if (console.CommandError() && !failedBefore) return;
 
@@ -285,11 +298,12 @@ void RunDbfExport(TConsole& console, const std::string& line) {
             console.Host().ShowProgress(" Record export: " + std::to_string(dbf.RecordCount()));
     }
     const int saved = dbf.RecordCount();
+    const int codePage = dbf.CodePage().Number();
     // Closing writes the last block of records: the file is complete, or its
     // error reported, before the count is announced.
     dbf.Close();
     console.PrintLine("Save " + std::to_string(saved) + " records to DBF from SQLite table: " + statement +
-                      run.Elapsed());
+                      run.Elapsed() + UnmappedNote(dbf.UnmappedValues(), codePage));
 }
 
 void InstallExportImportDirectives(TConsole& console) {

@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
 #include "base/DateTime.h"
 #include "base/NumberText.h"
+#include "base/Utf8.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ struct Stop {};
 
 // Message texts by error code. Code 4 has no rule that reports it; code 9
 // guards the stack against runaway nesting.
-constexpr std::array<std::string_view, 10> kMessagesUtf8{
+constexpr std::array<std::string_view, 10> kMessages{
     "Синтаксическая ошибка",
     "Непарные круглые скобки <%s>",
     "Должна быть скобка )",
@@ -30,21 +30,9 @@ constexpr std::array<std::string_view, 10> kMessagesUtf8{
     "Неверный формат даты/времени",
     "Слишком глубокая вложенность выражения",
 };
-
-struct Texts {
-    std::array<std::string, kMessagesUtf8.size()> messages;
-    std::string prefix = Utf8TextToAnsi("ОШИБКА фильтра: ");
-    std::string line = Utf8TextToAnsi(" (строка ");
-    std::string unknown = Utf8TextToAnsi("НЕИЗВЕСТНАЯ ОШИБКА фильтра");
-    Texts() {
-        for (std::size_t i = 0; i < messages.size(); ++i) messages[i] = Utf8TextToAnsi(kMessagesUtf8[i]);
-    }
-};
-
-const Texts& AnsiTexts() {
-    static const Texts texts;
-    return texts;
-}
+constexpr std::string_view kErrorPrefix = "ОШИБКА фильтра: ";
+constexpr std::string_view kRecordPrefix = " (строка ";
+constexpr std::string_view kUnknownError = "НЕИЗВЕСТНАЯ ОШИБКА фильтра";
 
 struct FuncWord {
     std::string_view word;
@@ -195,7 +183,7 @@ Variant Add(const Variant& l, const Variant& r) {
     const Variant a = NullAsText(l), b = NullAsText(r);
     if (a.Type() == VarType::String && b.Type() == VarType::String) {
         const std::string x = a.ToString(), y = b.ToString();
-        if (x.size() + y.size() > TCalc::MaxTextLength) Overflow();
+        if (CharCount(x) + CharCount(y) > TCalc::MaxTextLength) Overflow();
         return Variant(x + y);
     }
     return Arith('+', NumOf(a), NumOf(b));
@@ -274,31 +262,49 @@ std::string TrimBlanks(const std::string& s, bool left, bool right) {
     return s.substr(b, e - b);
 }
 
+// Positions and counts are characters.
 std::string Substr(const std::string& s, int32_t start, int32_t count) {
-    const int64_t len = static_cast<int64_t>(s.size());
+    const int64_t len = static_cast<int64_t>(CharCount(s));
     int64_t from = start < 0 ? static_cast<int64_t>(start) + len + 1 : start;
     if (from < 1) from = 1;
     if (count <= 0 || from > len) return std::string();
-    return s.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count));
+    return std::string(CharSubstr(s, static_cast<std::size_t>(from - 1), static_cast<std::size_t>(count)));
 }
 
-// rpad and lpad fill to width n with whole copies of the pad text and cut
-// the overshoot at the far end from the original text.
+// 1-based character position of t in s, 0 when absent.
+int64_t CharPos(const std::string& t, const std::string& s) {
+    const int at = Pos(t, s);
+    if (at == 0) return 0;
+    return static_cast<int64_t>(CharCount(std::string_view(s).substr(0, static_cast<std::size_t>(at - 1)))) + 1;
+}
+
+// rpad and lpad fill to width n characters with whole copies of the pad
+// text and cut the overshoot at the far end from the original text.
 std::string Pad(const std::string& s, int32_t n, const std::string& pad, bool right) {
     if (n <= 0) return std::string();
     if (static_cast<std::size_t>(n) > TCalc::MaxTextLength) Overflow();
     const std::size_t width = static_cast<std::size_t>(n);
+    const std::size_t padChars = CharCount(pad);
     if (right) {
-        std::string r = s.substr(0, width);
-        while (r.size() < width && !pad.empty()) r += pad;
-        r.resize(std::min(r.size(), width));
+        std::string r(CharSubstr(s, 0, width));
+        std::size_t chars = CharCount(r);
+        while (chars < width && padChars > 0) {
+            r += pad;
+            chars += padChars;
+        }
+        r.resize(CharOffset(r, width));
         return r;
     }
-    std::string tail = s.size() > width ? s.substr(s.size() - width) : s;
+    const std::size_t sChars = CharCount(s);
+    std::string tail(sChars > width ? CharSubstr(s, sChars - width) : std::string_view(s));
+    std::size_t chars = std::min(sChars, width);
     std::string head;
-    while (head.size() + tail.size() < width && !pad.empty()) head += pad;
+    while (chars < width && padChars > 0) {
+        head += pad;
+        chars += padChars;
+    }
     std::string r = head + tail;
-    return r.size() > width ? r.substr(r.size() - width) : r;
+    return chars > width ? std::string(CharSubstr(r, chars - width)) : r;
 }
 
 Variant Round(const Variant& v) {
@@ -374,16 +380,17 @@ Variant TCalc::Calculate(std::string_view expression) {
 }
 
 void TCalc::Fail(int code, std::string_view arg) {
-    const Texts& t = AnsiTexts();
-    if (code >= 0 && static_cast<std::size_t>(code) < t.messages.size()) {
-        if (errorText_.empty()) errorText_ = t.prefix;
-        std::string message = t.messages[static_cast<std::size_t>(code)];
+    if (code >= 0 && static_cast<std::size_t>(code) < kMessages.size()) {
+        if (errorText_.empty()) errorText_ = kErrorPrefix;
+        std::string message(kMessages[static_cast<std::size_t>(code)]);
         // One substitution by position: the argument is user text and may
         // itself contain "%s".
         if (const std::size_t at = message.find("%s"); at != std::string::npos) message.replace(at, 2, arg);
-        errorText_ += message + t.line + IntToStr(recordNumber_) + ")\r\n";
+        errorText_ += message;
+        errorText_ += kRecordPrefix;
+        errorText_ += IntToStr(recordNumber_) + ")\n";
     } else {
-        errorText_ = t.unknown;
+        errorText_ = kUnknownError;
     }
     pos_ = text_.size();
     token_.clear();
@@ -598,7 +605,7 @@ Variant TCalc::Call(Func f) {
         case fnInstr: {
             const Variant s = Argument(false);
             const Variant t = Argument(true);
-            v = IntVariant(Pos(Text(t), Text(s)));
+            v = IntVariant(CharPos(Text(t), Text(s)));
             break;
         }
         case fnSubstr: {
@@ -630,7 +637,7 @@ Variant TCalc::Call(Func f) {
             const Variant a = Argument(true);
             switch (f) {
                 case fnRound: v = Round(a); break;
-                case fnLength: v = IntVariant(static_cast<int64_t>(Text(a).size())); break;
+                case fnLength: v = IntVariant(static_cast<int64_t>(CharCount(Text(a)))); break;
                 case fnUpper: v = Variant(AnsiUpperCase(Text(a))); break;
                 case fnTrim: v = Variant(TrimBlanks(Text(a), true, true)); break;
                 case fnLtrim: v = Variant(TrimBlanks(Text(a), true, false)); break;

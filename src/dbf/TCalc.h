@@ -1,6 +1,8 @@
 #pragma once
 // The filter evaluator of the dBase table: one expression over the current
-// record's named values, interpreted while it is parsed.
+// record's named values, interpreted while it is parsed. Texts are UTF-8;
+// the string functions count characters, never cut inside one, and upper()
+// knows the letter case of every script.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,9 +22,10 @@ public:
     // chained '^' one) is refused with its own message instead of exhausting
     // the stack.
     static constexpr int MaxDepth = 200;
-    // No text the expression builds may grow longer than this (far beyond a
-    // character field's 255 bytes); a longer one is an arithmetic error, so
-    // a short filter cannot claim memory by the hundred megabytes.
+    // No text the expression builds may grow longer than this many
+    // characters (far beyond a character field's 255); a longer one is an
+    // arithmetic error, so a short filter cannot claim memory by the hundred
+    // megabytes.
     static constexpr std::size_t MaxTextLength = 65536;
 
     // True when the expression's value is greater than 0. Errors are not

@@ -14,32 +14,14 @@
 #include <new>
 
 #include "EDBFError.h"
+#include "dbf/DbfText.h"
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
 #include "base/Platform.h"
+#include "base/SingleByteCodePage.h"
+#include "base/Utf8.h"
 #include "dataset/TField.h"
 
 namespace {
-
-std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
-
-// Byte tables for the OEM conversion, so a field converts in place.
-struct CodeTables {
-    char oemToAnsi[256];
-    char ansiToOem[256];
-    CodeTables() {
-        for (int i = 0; i < 256; ++i) {
-            const char c = static_cast<char>(i);
-            oemToAnsi[i] = OemToChar(std::string_view(&c, 1))[0];
-            ansiToOem[i] = CharToOem(std::string_view(&c, 1))[0];
-        }
-    }
-};
-
-const CodeTables& Tables() {
-    static const CodeTables tables;
-    return tables;
-}
 
 uint32_t Le32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -77,19 +59,20 @@ int Digits(std::string_view s) {
     return v;
 }
 
-// The name upper-cased, cut to the 10 characters a descriptor holds, and
-// changed by a digit suffix while another field already has it.
+// The name upper-cased, cut to `limit` characters (a descriptor holds 10,
+// one byte each), and changed by a digit suffix while another field already
+// has it.
 std::string UniqueName(std::string_view wanted, const std::vector<TDbfField>& fields, size_t limit) {
     std::string base = AnsiUpperCase(wanted);
-    if (base.size() > limit) base.resize(limit);
+    base.resize(CharOffset(base, limit));
     if (base.empty()) base = "FIELD";
     auto taken = [&](const std::string& n) {
-        return std::any_of(fields.begin(), fields.end(), [&](const TDbfField& f) { return SameText(f.Name, n); });
+        return std::any_of(fields.begin(), fields.end(), [&](const TDbfField& f) { return AnsiSameText(f.Name, n); });
     };
     if (!taken(base)) return base;
     for (int i = 1;; ++i) {
         std::string suffix = std::to_string(i);
-        std::string n = base.substr(0, std::min(base.size(), limit - suffix.size())) + suffix;
+        std::string n = base.substr(0, CharOffset(base, limit - suffix.size())) + suffix;
         if (!taken(n)) return n;
     }
 }
@@ -120,8 +103,43 @@ TDbfTab::~TDbfTab() {
     CloseFile();
 }
 
+// ---- Code pages ----
+
+const SingleByteCodePage* TDbfTab::CodePageOfDriver(unsigned char driver) {
+    switch (driver) {
+        case 0x01: return SingleByteCodePage::Find(437);
+        case 0x02: return SingleByteCodePage::Find(850);
+        case 0x03:
+        case 0x57: return SingleByteCodePage::Find(1252);
+        case 0x26:
+        case 0x65: return SingleByteCodePage::Find(866);
+        case 0xC9: return SingleByteCodePage::Find(1251);
+        default: return nullptr;
+    }
+}
+
+const SingleByteCodePage& TDbfTab::FileCodePage(unsigned char driver, bool oemAnsi) {
+    const SingleByteCodePage* cp = oemAnsi ? CodePageOfDriver(driver) : SingleByteCodePage::Find(1251);
+    return cp ? *cp : *SingleByteCodePage::Find(866);
+}
+
+unsigned char TDbfTab::DriverOfCodePage(int number) {
+    switch (number) {
+        case 437: return 0x01;
+        case 850: return 0x02;
+        case 866: return 0x65;
+        case 1251: return 0xC9;
+        case 1252: return 0x03;
+        default: return 0;
+    }
+}
+
+const SingleByteCodePage& TDbfTab::CodePage() const {
+    return codePage_ ? *codePage_ : *SingleByteCodePage::Find(oemAnsi_ ? 866 : 1251);
+}
+
 void TDbfTab::Fail(std::string_view what) const {
-    throw EDBFError(Ansi("Файл DBF ") + fileName_ + ": " + std::string(what));
+    throw EDBFError("Файл DBF " + fileName_ + ": " + std::string(what));
 }
 
 void TDbfTab::SetFilterText(std::string value) {
@@ -137,9 +155,14 @@ void TDbfTab::AddField(std::string_view name, char type, int decimals, int lengt
     // While open the list describes the file's own records.
     CheckInactive();
     if (type != 'C' && type != 'D' && type != 'N' && type != 'L')
-        throw EDBFError(Ansi("Неопределенный тип: ") + std::string(1, type));
+        throw EDBFError("Неопределенный тип: " + std::string(1, type));
     TDbfField f;
-    f.Name = UniqueName(name, dbfFields_, 10);
+    // The name as the file will hold it and give it back.
+    const SingleByteCodePage& cp = CodePage();
+    const std::string upper = AnsiUpperCase(name);
+    char bytes[10];
+    const size_t n = EncodeDbfText(cp, upper, sizeof bytes, bytes);
+    f.Name = UniqueName(cp.Decode(std::string_view(bytes, n)), dbfFields_, 10);
     f.Type = type;
     switch (type) {
         case 'D': f.Length = 8; break;
@@ -147,9 +170,9 @@ void TDbfTab::AddField(std::string_view name, char type, int decimals, int lengt
         default: f.Length = length; f.Decimals = type == 'N' ? decimals : 0;
     }
     if (f.Length < 1 || f.Length > 255)
-        throw EDBFError(Ansi("Неверная длина поля ") + f.Name + ": " + std::to_string(length));
+        throw EDBFError("Неверная длина поля " + f.Name + ": " + std::to_string(length));
     if (f.Decimals < 0 || (f.Decimals > 0 && f.Decimals >= f.Length))
-        throw EDBFError(Ansi("Неверное число десятичных знаков поля ") + f.Name + ": " + std::to_string(decimals));
+        throw EDBFError("Неверное число десятичных знаков поля " + f.Name + ": " + std::to_string(decimals));
     dbfFields_.push_back(std::move(f));
 }
 
@@ -160,9 +183,9 @@ void TDbfTab::ClearDbfFields() {
 
 void TDbfTab::CreateTable() {
     CheckInactive();
-    if (dbfFields_.empty()) Fail(Ansi("нет полей для создания таблицы"));
+    if (dbfFields_.empty()) Fail("нет полей для создания таблицы");
     struct stat st;
-    if (!reCreate_ && ::stat(NativePath(fileName_).c_str(), &st) == 0) {
+    if (!reCreate_ && ::stat(fileName_.c_str(), &st) == 0) {
         if (!OnConfirm || !OnConfirm("File " + fileName_ + " already exists. OK to override?")) return;
     }
     const size_t n = dbfFields_.size();
@@ -171,7 +194,7 @@ void TDbfTab::CreateTable() {
     // Both lengths are 16-bit on file; larger ones would wrap into a file
     // whose header lies.
     if (HeaderSize + DescriptorSize * n + 1 > 0xFFFF || sum + 1 > 0xFFFF)
-        Fail(Ansi("слишком много полей для одной таблицы"));
+        Fail("слишком много полей для одной таблицы");
 
     std::vector<unsigned char> head(HeaderSize + DescriptorSize * n + 1, 0);
     std::time_t now = std::time(nullptr);
@@ -181,21 +204,23 @@ void TDbfTab::CreateTable() {
     head[1] = static_cast<unsigned char>(local.tm_year);
     head[2] = static_cast<unsigned char>(local.tm_mon + 1);
     head[3] = static_cast<unsigned char>(local.tm_mday);
+    const SingleByteCodePage& cp = CodePage();
+    head[29] = DriverOfCodePage(cp.Number());
     PutLe16(&head[8], static_cast<uint16_t>(HeaderSize + DescriptorSize * n + 1));
     PutLe16(&head[10], static_cast<uint16_t>(sum + 1));
     for (size_t i = 0; i < n; ++i) {
         const TDbfField& f = dbfFields_[i];
         unsigned char* d = &head[HeaderSize + DescriptorSize * i];
-        std::memcpy(d, f.Name.data(), std::min<size_t>(f.Name.size(), 10));
+        EncodeDbfText(cp, f.Name, 10, reinterpret_cast<char*>(d));
         d[11] = static_cast<unsigned char>(f.Type);
         d[16] = static_cast<unsigned char>(f.Length);
         d[17] = static_cast<unsigned char>(f.Decimals);
     }
     head.back() = 0x0D;
 
-    if (::unlink(NativePath(fileName_).c_str()) != 0 && errno != ENOENT) Fail(std::string(Ansi("не удалось удалить: ")) + std::strerror(errno));
-    int fd = ::open(NativePath(fileName_).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(std::string(Ansi("не удалось создать: ")) + std::strerror(errno));
+    if (::unlink(fileName_.c_str()) != 0 && errno != ENOENT) Fail(std::string("не удалось удалить: ") + std::strerror(errno));
+    int fd = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) Fail(std::string("не удалось создать: ") + std::strerror(errno));
     size_t done = 0;
     while (done < head.size()) {
         ssize_t w = ::write(fd, head.data() + done, head.size() - done);
@@ -203,11 +228,11 @@ void TDbfTab::CreateTable() {
         if (w <= 0) {
             int err = errno;
             ::close(fd);
-            Fail(std::string(Ansi("ошибка записи: ")) + std::strerror(err));
+            Fail(std::string("ошибка записи: ") + std::strerror(err));
         }
         done += static_cast<size_t>(w);
     }
-    if (::close(fd) != 0) Fail(std::string(Ansi("ошибка записи: ")) + std::strerror(errno));
+    if (::close(fd) != 0) Fail(std::string("ошибка записи: ") + std::strerror(errno));
 }
 
 // ---- Opening and closing ----
@@ -215,16 +240,18 @@ void TDbfTab::CreateTable() {
 void TDbfTab::InternalOpen() {
     calc_.ClearErrorText();
     struct stat st;
-    if (::stat(NativePath(fileName_).c_str(), &st) != 0)
-        throw EDBFError(Ansi("Открытие DBF: Файл не найден") + ": " + fileName_);
+    if (::stat(fileName_.c_str(), &st) != 0)
+        throw EDBFError("Открытие DBF: Файл не найден: " + fileName_);
     writable_ = !readOnly_;
-    fd_ = ::open(NativePath(fileName_).c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd_ < 0) Fail(std::string(Ansi("не удалось открыть: ")) + std::strerror(errno));
+    fd_ = ::open(fileName_.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd_ < 0) Fail(std::string("не удалось открыть: ") + std::strerror(errno));
     // Other programs may read the file while we write it, but not write.
-    if (writable_ && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) Fail(Ansi("файл открыт для записи другой программой"));
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) Fail(Ansi("это не обычный файл"));
+    if (writable_ && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) Fail("файл открыт для записи другой программой");
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) Fail("это не обычный файл");
     const int64_t fileSize = st.st_size;
     CheckHeader(fileSize);
+    codePage_ = &FileCodePage(header_[29], oemAnsi_);
+    unmappedValues_ = 0;
     current_ = -1;
     SetBookmarkSize(4);
     InternalInitFieldDefs();
@@ -233,7 +260,7 @@ void TDbfTab::InternalOpen() {
     if (DefaultFields()) {
         for (const TDbfField& f : dbfFields_)
             if (FieldDefs().Find(f.Name)->DataType() == ftUnknown)
-                Fail(Ansi("поле ") + f.Name + Ansi(" имеет неподдерживаемый тип ") + std::string(1, f.Type));
+                Fail("поле " + f.Name + " имеет неподдерживаемый тип " + std::string(1, f.Type));
         CreateFields();
     }
     BindFields(true);
@@ -250,17 +277,17 @@ void TDbfTab::InternalOpen() {
 }
 
 void TDbfTab::CheckHeader(int64_t fileSize) {
-    if (fileSize < HeaderSize) Fail(Ansi("файл короче заголовка (") + std::to_string(fileSize) + Ansi(" байт)"));
-    ReadAt(0, reinterpret_cast<char*>(header_.data()), HeaderSize, Ansi("заголовок"));
+    if (fileSize < HeaderSize) Fail("файл короче заголовка (" + std::to_string(fileSize) + " байт)");
+    ReadAt(0, reinterpret_cast<char*>(header_.data()), HeaderSize, "заголовок");
     if (header_[0] != 3 && header_[0] != 4)
-        throw EDBFError(Ansi("Версия DBF файла не поддерживается программой") + ": " + fileName_ + " (" +
-                        Ansi("версия ") + IntToHex(header_[0], 2) + ")");
+        throw EDBFError("Версия DBF файла не поддерживается программой: " + fileName_ + " (версия " +
+                        IntToHex(header_[0], 2) + ")");
     const int headerLength = Le16(&header_[8]);
     if (headerLength > fileSize)
-        Fail(Ansi("длина заголовка ") + std::to_string(headerLength) + Ansi(" больше файла (") + std::to_string(fileSize) +
-             Ansi(" байт)"));
+        Fail("длина заголовка " + std::to_string(headerLength) + " больше файла (" + std::to_string(fileSize) +
+             " байт)");
     if (headerLength < HeaderSize + DescriptorSize + 1)
-        Fail(Ansi("длина заголовка ") + std::to_string(headerLength) + Ansi(" не оставляет места ни для одного поля"));
+        Fail("длина заголовка " + std::to_string(headerLength) + " не оставляет места ни для одного поля");
 }
 
 void TDbfTab::InternalInitFieldDefs() {
@@ -272,26 +299,26 @@ void TDbfTab::ReadDescriptors(int64_t fileSize) {
     const int headerLength = Le16(&header_[8]);
     const int n = (headerLength - HeaderSize) / DescriptorSize;
     std::vector<char> raw(static_cast<size_t>(n) * DescriptorSize);
-    ReadAt(HeaderSize, raw.data(), static_cast<int>(raw.size()), Ansi("описания полей"));
+    ReadAt(HeaderSize, raw.data(), static_cast<int>(raw.size()), "описания полей");
     int offset = 0;
     for (int i = 0; i < n; ++i) {
         const char* d = &raw[static_cast<size_t>(i) * DescriptorSize];
         if (d[0] == '\r')
-            Fail(Ansi("длина заголовка ") + std::to_string(headerLength) + Ansi(" обещает ") + std::to_string(n) +
-                 Ansi(" полей, а описаний только ") + std::to_string(i));
+            Fail("длина заголовка " + std::to_string(headerLength) + " обещает " + std::to_string(n) +
+                 " полей, а описаний только " + std::to_string(i));
         TDbfField f;
-        const std::string_view name(d, strnlen(d, 11));
+        const std::string name = codePage_->Decode(std::string_view(d, strnlen(d, 11)));
         f.Name = name.empty() || std::any_of(dbfFields_.begin(), dbfFields_.end(),
-                                             [&](const TDbfField& o) { return SameText(o.Name, name); })
+                                             [&](const TDbfField& o) { return AnsiSameText(o.Name, name); })
                      ? UniqueName(name, dbfFields_, 11)
-                     : std::string(name);
+                     : name;
         f.Type = d[11];
         f.Length = static_cast<unsigned char>(d[16]);
         f.Decimals = static_cast<unsigned char>(d[17]);
         f.Offset = offset;
         if (f.Type == 'D' && f.Length < 8)
-            Fail(Ansi("поле ") + f.Name + Ansi(" типа D длиной ") + std::to_string(f.Length) + Ansi(" (нужно 8)"));
-        if (f.Type == 'L' && f.Length < 1) Fail(Ansi("поле ") + f.Name + Ansi(" типа L нулевой длины"));
+            Fail("поле " + f.Name + " типа D длиной " + std::to_string(f.Length) + " (нужно 8)");
+        if (f.Type == 'L' && f.Length < 1) Fail("поле " + f.Name + " типа L нулевой длины");
         TFieldType type = ftUnknown;
         int size = 0;
         switch (f.Type) {
@@ -313,15 +340,15 @@ void TDbfTab::ReadDescriptors(int64_t fileSize) {
     const int recordLength = Le16(&header_[10]);
     // 0 is left by writers that never filled it in; Close repairs it.
     if (recordLength != 0 && recordLength != recordSize_)
-        Fail(Ansi("длина записи в заголовке ") + std::to_string(recordLength) + Ansi(" не равна сумме длин полей + 1 (") +
+        Fail("длина записи в заголовке " + std::to_string(recordLength) + " не равна сумме длин полей + 1 (" +
              std::to_string(recordSize_) + ")");
     const uint32_t count = Le32(&header_[4]);
-    if (count > static_cast<uint32_t>(INT32_MAX - 1)) Fail(Ansi("число записей ") + std::to_string(count) + Ansi(" недопустимо"));
+    if (count > static_cast<uint32_t>(INT32_MAX - 1)) Fail("число записей " + std::to_string(count) + " недопустимо");
     const int64_t needed = firstRecord_ + static_cast<int64_t>(count) * recordSize_;
     if (needed > fileSize)
-        Fail(Ansi("заголовок обещает ") + std::to_string(count) + Ansi(" записей по ") + std::to_string(recordSize_) +
-             Ansi(" байт (") + std::to_string(needed) + Ansi(" байт), а в файле ") + std::to_string(fileSize) +
-             Ansi(" байт: последняя запись обрезана"));
+        Fail("заголовок обещает " + std::to_string(count) + " записей по " + std::to_string(recordSize_) +
+             " байт (" + std::to_string(needed) + " байт), а в файле " + std::to_string(fileSize) +
+             " байт: последняя запись обрезана");
 }
 
 void TDbfTab::InternalClose() {
@@ -359,6 +386,7 @@ void TDbfTab::CloseFile() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     writable_ = false;
+    codePage_ = nullptr;
 }
 
 // ---- File access ----
@@ -368,8 +396,8 @@ void TDbfTab::ReadAt(int64_t offset, char* data, int size, std::string_view what
     while (done < size) {
         ssize_t r = ::pread(fd_, data + done, static_cast<size_t>(size - done), offset + done);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) Fail(std::string(Ansi("ошибка чтения: ")) + std::strerror(errno));
-        if (r == 0) Fail(std::string(what) + Ansi(" обрезан(ы) (файл изменён снаружи?)"));
+        if (r < 0) Fail(std::string("ошибка чтения: ") + std::strerror(errno));
+        if (r == 0) Fail(std::string(what) + " обрезан(ы) (файл изменён снаружи?)");
         done += static_cast<int>(r);
     }
 }
@@ -379,7 +407,7 @@ void TDbfTab::WriteAt(int64_t offset, const char* data, int size) {
     while (done < size) {
         ssize_t w = ::pwrite(fd_, data + done, static_cast<size_t>(size - done), offset + done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) Fail(std::string(Ansi("ошибка записи: ")) + std::strerror(errno));
+        if (w <= 0) Fail(std::string("ошибка записи: ") + std::strerror(errno));
         done += static_cast<int>(w);
     }
 }
@@ -401,7 +429,7 @@ void TDbfTab::ReadRecord(int index, char* buffer) {
         window_.resize(static_cast<size_t>(count) * static_cast<size_t>(recordSize_));
         windowCount_ = 0;
         ReadAt(firstRecord_ + static_cast<int64_t>(first) * recordSize_, window_.data(), static_cast<int>(window_.size()),
-               Ansi("записи"));
+               "записи");
         windowFirst_ = first;
         windowCount_ = count;
     }
@@ -459,7 +487,7 @@ void TDbfTab::FlushAppended() {
 
 TRecordBuffer TDbfTab::AllocRecordBuffer() {
     auto* b = new (std::nothrow) char[static_cast<size_t>(recordSize_ + TrailerSize + 1)]();
-    if (!b) throw EDBFError(Ansi("Невозможно зарезервировать память..."));
+    if (!b) throw EDBFError("Невозможно зарезервировать память...");
     return b;
 }
 
@@ -530,7 +558,7 @@ bool TDbfTab::FilterAccepts(TRecordBuffer buffer) {
         for (const auto& f : fields) vars.push_back({f->FieldName(), Variant::Null()});
     }
     // Large enough for the longest character field and every native value.
-    char scratch[264];
+    char scratch[kMaxUtf8Bytes * 255 + 8];
     for (int i = 0; i < fields.Count(); ++i) {
         TField* f = fields[i];
         Variant& value = vars[static_cast<size_t>(i)].Value;
@@ -635,8 +663,8 @@ bool TDbfTab::DecodeField(const char* record, int index, void* out, int outSize)
     const TDbfField& f = dbfFields_[static_cast<size_t>(index)];
     const char* p = record + 1 + f.Offset;
     auto bad = [&](std::string_view what, std::string_view text) {
-        Fail(Ansi("поле ") + f.Name + Ansi(" записи ") + std::to_string(RecordNumberOf(record)) + ": " + std::string(what) +
-             " <" + std::string(text) + ">");
+        Fail("поле " + f.Name + " записи " + std::to_string(RecordNumberOf(record)) + ": " + std::string(what) +
+             " <" + codePage_->Decode(text) + ">");
     };
     switch (f.Type) {
         case 'C': {
@@ -644,13 +672,9 @@ bool TDbfTab::DecodeField(const char* record, int index, void* out, int outSize)
             if (text.empty()) return false;
             if (!out) return true;
             char* o = static_cast<char*>(out);
-            const size_t n = std::min(text.size(), static_cast<size_t>(std::max(outSize - 1, 0)));
-            if (oemAnsi_) {
-                const CodeTables& t = Tables();
-                for (size_t i = 0; i < n; ++i) o[i] = t.oemToAnsi[static_cast<unsigned char>(text[i])];
-            } else {
-                std::memcpy(o, text.data(), n);
-            }
+            // The caller's buffer holds kMaxUtf8Bytes per character of the
+            // field, more than the code page's characters need.
+            const size_t n = DecodeDbfText(*codePage_, text, o, static_cast<size_t>(std::max(outSize - 1, 0)));
             o[n] = '\0';
             return true;
         }
@@ -683,7 +707,7 @@ bool TDbfTab::DecodeField(const char* record, int index, void* out, int outSize)
             if (*first == '+') ++first;
             double v = 0;
             auto [ptr, ec] = std::from_chars(first, static_cast<const char*>(end), v);
-            if (ec != std::errc() || ptr != end || first == end) bad(Ansi("неверное число"), text);
+            if (ec != std::errc() || ptr != end || first == end) bad("неверное число", text);
             std::memcpy(out, &v, 8);
             return true;
         }
@@ -697,7 +721,7 @@ bool TDbfTab::DecodeField(const char* record, int index, void* out, int outSize)
                 m = Digits(text.substr(4, 2));
                 d = Digits(text.substr(6, 2));
             }
-            if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) bad(Ansi("неверная дата"), text);
+            if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) bad("неверная дата", text);
             const int32_t days = NativeDay(y, m, d);
             std::memcpy(out, &days, 4);
             return true;
@@ -724,14 +748,11 @@ void TDbfTab::EncodeField(char* record, int index, const void* value, int valueS
     switch (f.Type) {
         case 'C': {
             const char* text = static_cast<const char*>(value);
-            const size_t n = strnlen(text, std::min(length, static_cast<size_t>(std::max(valueSize - 1, 0))));
+            const std::string_view utf8(text, strnlen(text, static_cast<size_t>(std::max(valueSize, 0))));
             std::memset(p, ' ', length);
-            if (oemAnsi_) {
-                const CodeTables& t = Tables();
-                for (size_t i = 0; i < n; ++i) p[i] = t.ansiToOem[static_cast<unsigned char>(text[i])];
-            } else {
-                std::memcpy(p, text, n);
-            }
+            size_t lost = 0;
+            EncodeDbfText(*codePage_, utf8, length, p, &lost);
+            if (lost > 0) ++unmappedValues_;
             break;
         }
         case 'L': {
@@ -756,8 +777,8 @@ void TDbfTab::EncodeField(char* record, int index, const void* value, int valueS
             if (n == SIZE_MAX || n > length) {
                 char shown[64];
                 auto r = std::to_chars(shown, shown + sizeof shown, v);
-                Fail(Ansi("число ") + std::string(shown, r.ptr) + Ansi(" не помещается в поле ") + f.Name + " N(" +
-                     std::to_string(f.Length) + "," + std::to_string(f.Decimals) + Ansi(") записи ") +
+                Fail("число " + std::string(shown, r.ptr) + " не помещается в поле " + f.Name + " N(" +
+                     std::to_string(f.Length) + "," + std::to_string(f.Decimals) + ") записи " +
                      std::to_string(RecordNumberOf(record)));
             }
             std::memset(p, ' ', length - n);
@@ -770,7 +791,7 @@ void TDbfTab::EncodeField(char* record, int index, const void* value, int valueS
             int y, m, d;
             DecodeDate(NativeDateToDateTime(days), y, m, d);
             if (y < 1 || y > 9999)
-                Fail(Ansi("дата вне 0001-9999 в поле ") + f.Name + Ansi(" записи ") + std::to_string(RecordNumberOf(record)));
+                Fail("дата вне 0001-9999 в поле " + f.Name + " записи " + std::to_string(RecordNumberOf(record)));
             char text[9];
             std::snprintf(text, sizeof text, "%04d%02d%02d", y, m, d);
             std::memcpy(p, text, 8);
@@ -788,7 +809,7 @@ void TDbfTab::InternalEdit() {
 }
 
 void TDbfTab::StoreNewRecord(TRecordBuffer buffer) {
-    if (recordCount_ >= INT32_MAX - 1) Fail(Ansi("таблица заполнена"));
+    if (recordCount_ >= INT32_MAX - 1) Fail("таблица заполнена");
     buffer[0] = ' ';
     if (!bufferAppends_) {
         WriteRecord(recordCount_, buffer);

@@ -11,6 +11,8 @@
 #include "dataset/TDataSet.h"
 #include "dbf/TCalc.h"
 
+class SingleByteCodePage;
+
 // One field of the file: what its 32-byte descriptor says, plus where its
 // bytes start inside the record (after the deletion flag).
 struct TDbfField {
@@ -36,6 +38,12 @@ struct TDbfField {
 // The header's record count on disk is brought up to date by Delete and by
 // Close; between an append and those moments it lags behind the records
 // written.
+//
+// Character fields and field names are UTF-8 in the program and one byte
+// per character of a DOS or Windows code page in the file (see OemAnsi). A
+// field's length counts characters of that code page; a value is cut at it
+// on a character boundary, and a character the code page lacks is written
+// as '?' (UnmappedValues counts the values that lost one).
 class TDbfTab : public TDataSet {
 public:
     explicit TDbfTab(TComponent* owner = nullptr);
@@ -53,9 +61,29 @@ public:
     // file that nobody reads until Close).
     bool BufferAppends() const { return bufferAppends_; }
     void SetBufferAppends(bool v) { bufferAppends_ = v; }
-    // Character fields are CP866 on file and ANSI in the program when true.
+    // True: the file's text is in the code page its language-driver byte
+    // names (see CodePageOfDriver), CP866 when it names none, and a new
+    // table is written in CP866. False: the file's text is Windows-1251,
+    // whatever its header says.
     bool OemAnsi() const { return oemAnsi_; }
     void SetOemAnsi(bool v) { oemAnsi_ = v; }
+    // The code page of the open file's text; while closed, the one
+    // CreateTable writes.
+    const SingleByteCodePage& CodePage() const;
+    // Values written since Open that held a character the code page lacks
+    // (each such character was written as '?').
+    int UnmappedValues() const { return unmappedValues_; }
+
+    // The code page a header's language-driver byte (offset 29) names, of
+    // those the table converts (437, 850, 866, 1251, 1252); nullptr for any
+    // other byte, 0 included.
+    static const SingleByteCodePage* CodePageOfDriver(unsigned char driver);
+    // The code page of a file whose language-driver byte is `driver`, read
+    // with OemAnsi set to `oemAnsi`.
+    static const SingleByteCodePage& FileCodePage(unsigned char driver, bool oemAnsi);
+    // The language-driver byte that marks a file written in code page
+    // `number` (0 for a code page without one here).
+    static unsigned char DriverOfCodePage(int number);
     // A non-empty filter switches Filtered on, an empty one switches it off.
     void SetFilterText(std::string value) override;
 
@@ -64,8 +92,10 @@ public:
     std::function<bool(const std::string& question)> OnConfirm;
 
     // Adds a field for CreateTable: `type` is one of 'C', 'D', 'N', 'L'. The
-    // name is upper-cased, cut to 10 characters and made unique with a digit
-    // suffix. Lengths and decimals count bytes; 'D' is always 8 long, 'L' 1.
+    // name is upper-cased, cut to 10 characters, given as the code page of
+    // CreateTable will write it (so a character it lacks becomes '?') and
+    // made unique with a digit suffix. Lengths count characters (one byte
+    // each in the file); 'D' is always 8 long, 'L' 1.
     void AddField(std::string_view name, char type, int decimals, int length);
     // Writes a new, empty file FileName from the fields added; the table must
     // be closed. Open it afterwards to use it.
@@ -120,7 +150,7 @@ private:
     // Appended records are written once they fill this many bytes.
     static constexpr int AppendBlockBytes = 64 * 1024;
 
-    // Raises EDBFError naming the file; `what` is ANSI text.
+    // Raises EDBFError naming the file.
     [[noreturn]] void Fail(std::string_view what) const;
     void CheckHeader(int64_t fileSize);
     void ReadDescriptors(int64_t fileSize);
@@ -147,6 +177,8 @@ private:
     bool FilterAccepts(TRecordBuffer buffer);
 
     std::string fileName_;
+    const SingleByteCodePage* codePage_ = nullptr;  // while open
+    int unmappedValues_ = 0;
     bool readOnly_ = false;
     bool reCreate_ = true;
     bool oemAnsi_ = true;

@@ -1,7 +1,11 @@
 #pragma once
 // Raw DBF images built byte by byte, so the tests state exactly what the
 // table is given to read, and the file helpers around them.
+#include <sys/wait.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -48,6 +52,13 @@ inline std::string DbfImage(const std::vector<RawField>& fields, const std::vect
     return s;
 }
 
+// The image with its language-driver byte (header offset 29) set: the mark
+// of the code page its text is in.
+inline std::string WithDriver(std::string image, unsigned char driver) {
+    image[29] = static_cast<char>(driver);
+    return image;
+}
+
 inline void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -64,4 +75,24 @@ inline uint32_t FileRecordCount(const std::string& path) {
     return static_cast<uint32_t>(static_cast<unsigned char>(s[4]) | static_cast<unsigned char>(s[5]) << 8 |
                                  static_cast<unsigned char>(s[6]) << 16 |
                                  static_cast<uint32_t>(static_cast<unsigned char>(s[7])) << 24);
+}
+
+// The Debian interpreter sees the Debian peer modules even when another
+// python3 comes first on PATH.
+inline std::string PeerPython() {
+    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+}
+
+// Runs the peer script dbf_peer.py with `args`; its exit status (3: the
+// peer module is not installed), and its standard output in `out`.
+inline int Peer(const std::string& args, std::string* out = nullptr) {
+    const std::string cmd = PeerPython() + " " TABULON_DBF_TEST_DIR "/dbf_peer.py " + args;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        if (out) out->append(buf, n);
+    const int status = ::pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -5,16 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "base/CodePage.h"
 #include "base/DateTime.h"
 
 namespace {
 
-std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
-
 // The error text one failure on record `rec` leaves in a fresh evaluator.
-std::string OneError(std::string_view utf8Message, int rec) {
-    return Ansi("ОШИБКА фильтра: ") + Ansi(utf8Message) + Ansi(" (строка ") + std::to_string(rec) + ")\r\n";
+std::string OneError(std::string_view message, int rec) {
+    return "ОШИБКА фильтра: " + std::string(message) + " (строка " + std::to_string(rec) + ")\n";
 }
 
 struct Case {
@@ -25,7 +22,7 @@ struct Case {
 testing::AssertionResult Yields(TCalc& calc, const Case& c) {
     calc.ClearErrorText();
     const Variant v = calc.Calculate(c.expr);
-    if (!calc.ErrorText().empty()) return testing::AssertionFailure() << c.expr << ": " << AnsiToUtf8Text(calc.ErrorText());
+    if (!calc.ErrorText().empty()) return testing::AssertionFailure() << c.expr << ": " << calc.ErrorText();
     if (v.Type() != VarType::String && c.expected.Type() == VarType::String)
         return testing::AssertionFailure() << c.expr << " gave a non-text " << v.ToString();
     if (!(v == c.expected))
@@ -107,9 +104,49 @@ TEST(TCalcTest, FunctionsOnTextAndNumbers) {
         {"datetimetostr(strtodatetime('01.02.2024 10:30:00'))", Variant("01.02.2024 10:30:00")},
         {"strtodate('01.02.2024') - Born", Variant(1)},
     });
-    calc.ClearVariables();
-    calc.AddVariable("s", Variant(Ansi("ёлка")));
-    EXPECT_TRUE(Yields(calc, {"upper(s)", Variant(Ansi("ЁЛКА"))}));
+}
+
+TEST(TCalcTest, TextFunctionsCountCharactersOfEveryScript) {
+    TCalc calc;
+    calc.AddVariable("S", Variant("Привет"));
+    calc.AddVariable("Wide", Variant("漢字😀a"));
+    ExpectAll(calc, {
+        {"length(s)", Variant(6)},                {"length(wide)", Variant(4)},     {"length('')", Variant(0)},
+        {"substr(s, 2, 3)", Variant("рив")},      {"substr(s, 2, 1)", Variant("р")},
+        {"substr(s, 1, 5)", Variant("Приве")},    {"substr(s, 1, 6)", Variant("Привет")},
+        {"substr(s, 1, 7)", Variant("Привет")},   {"substr(s, 6, 1)", Variant("т")},
+        {"substr(s, 7, 1)", Variant("")},         {"substr(s, -2, 2)", Variant("ет")},
+        {"substr(s, -6, 1)", Variant("П")},       {"substr(wide, 3, 1)", Variant("😀")},
+        {"substr(wide, -1, 1)", Variant("a")},
+        {"instr(s, 'вет')", Variant(4)},          {"instr('жжПривет', 'т')", Variant(8)},
+        {"instr(wide, 'a')", Variant(4)},         {"instr(s, 'x')", Variant(0)},
+        {"upper(s)", Variant("ПРИВЕТ")},          {"upper('ёлка')", Variant("ЁЛКА")},
+        {"upper('café naïve')", Variant("CAFÉ NAÏVE")}, {"upper('αβγ żółw')", Variant("ΑΒΓ ŻÓŁW")},
+        {"upper(wide)", Variant("漢字😀A")},
+        {"rpad(s, 3)", Variant("При")},           {"lpad(s, 3)", Variant("вет")},
+        {"rpad(s, 6)", Variant("Привет")},        {"lpad(s, 6)", Variant("Привет")},
+        {"rpad(s, 7)", Variant("Привет ")},       {"lpad(s, 7)", Variant(" Привет")},
+        {"rpad('Пр', 5, 'иве')", Variant("Приве")}, {"rpad('Пр', 4, 'ив!')", Variant("Прив")},
+        {"lpad('ет', 5, 'жё')", Variant("ёжёет")},  {"lpad('ет', 4, 'жё')", Variant("жёет")},
+        {"rpad('漢', 3, '字')", Variant("漢字字")},    {"length(rpad(wide, 9, '😀'))", Variant(9)},
+        {"trim('  Привет ')", Variant("Привет")}, {"s + '!'", Variant("Привет!")},
+    });
+    // The wildcard and equality work on whole characters as well.
+    EXPECT_TRUE(calc.Evaluate("S = 'При%'"));
+    EXPECT_TRUE(calc.Evaluate("S = '%вет'"));
+    EXPECT_TRUE(calc.Evaluate("S = '%рив%'"));
+    EXPECT_FALSE(calc.Evaluate("S = 'при%'"));
+    EXPECT_TRUE(calc.Evaluate("upper(S) = 'ПРИВЕТ'"));
+    EXPECT_EQ(calc.ErrorText(), "");
+
+    // The text limit counts characters: two-byte letters fill it as far as
+    // ASCII does.
+    const std::string longest = std::to_string(TCalc::MaxTextLength);
+    EXPECT_TRUE(Yields(calc, {("length(rpad('', " + longest + ", 'я') + '')").c_str(),
+                              Variant(static_cast<int32_t>(TCalc::MaxTextLength))}));
+    calc.ClearErrorText();
+    calc.Calculate("rpad('', " + longest + ", 'я') + 'я'");
+    EXPECT_EQ(calc.ErrorText(), OneError("Неверное арифметическое выражение", 0));
 }
 
 TEST(TCalcTest, FieldsAreFoundWithoutLetterCaseAndIsNullSeesEmptyValues) {
@@ -178,7 +215,7 @@ TEST(TCalcTest, ErrorsNameTheMessageAndTheRecord) {
     for (const E& e : cases) {
         calc.ClearErrorText();
         EXPECT_FALSE(calc.Evaluate(e.expr));
-        EXPECT_EQ(AnsiToUtf8Text(calc.ErrorText()), AnsiToUtf8Text(OneError(e.message, 5))) << e.expr;
+        EXPECT_EQ(calc.ErrorText(), OneError(e.message, 5)) << e.expr;
     }
 
     // A second failure adds its line under the same heading; the caller clears.
@@ -188,7 +225,7 @@ TEST(TCalcTest, ErrorsNameTheMessageAndTheRecord) {
     calc.SetRecordNumber(2);
     calc.Evaluate("1 / 0");
     EXPECT_EQ(calc.ErrorText(), OneError("Поле <FOO> отсутствует", 1) +
-                                    Ansi("Неверное арифметическое выражение (строка 2)\r\n"));
+                                    "Неверное арифметическое выражение (строка 2)\n");
     // A token holding "%s" is substituted once, as written.
     calc.ClearErrorText();
     calc.Evaluate("(1 '%s%d'");

@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "DbfFiles.h"
-#include "base/CodePage.h"
 #include "base/DateTime.h"
 #include "dataset/TField.h"
 #include "dbf/EDBFError.h"
 
 namespace {
-
-std::string Ansi(std::string_view utf8) { return Utf8TextToAnsi(utf8); }
 
 // Reaches the record protocol the framework normally drives.
 class ProbeTab : public TDbfTab {
@@ -103,7 +100,7 @@ TEST(DbfTab, CreateTableWritesTheHeaderOtherProgramsExpect) {
 TEST(DbfTab, AddFieldRefusesWhatTheFileCannotHold) {
     TempDir dir;
     TDbfTab t;
-    EXPECT_EQ(Message([&] { t.AddField("NOTES", 'M', 0, 10); }), Ansi("Неопределенный тип: M"));
+    EXPECT_EQ(Message([&] { t.AddField("NOTES", 'M', 0, 10); }), "Неопределенный тип: M");
     EXPECT_NE(Message([&] { t.AddField("WIDE", 'C', 0, 256); }), "(no EDBFError)");
     EXPECT_NE(Message([&] { t.AddField("NONE", 'C', 0, 0); }), "(no EDBFError)");
     EXPECT_NE(Message([&] { t.AddField("ROOM", 'N', 5, 5); }), "(no EDBFError)");
@@ -252,24 +249,6 @@ TEST(DbfTab, FieldsDecodeAsStored) {
     EXPECT_NE(bad.find("1900101"), std::string::npos) << bad;
 }
 
-TEST(DbfTab, CharacterFieldsConvertBetweenOemAndAnsi) {
-    TempDir dir;
-    const std::string oem = CharToOem(Ansi("Привет"));
-    WriteFile(dir / "o.dbf", DbfImage({{"T", 'C', 8}}, {" " + oem + "  "}));
-    TDbfTab t;
-    t.SetFileName(dir / "o.dbf");
-    t.Open();
-    EXPECT_EQ(t.FieldByName("T")->AsString(), Ansi("Привет"));
-    t.Edit();
-    t.FieldByName("T")->SetAsString(Ansi("Ёлка"));
-    t.Post();
-    t.Close();
-    EXPECT_EQ(ReadFile(dir / "o.dbf").substr(65 + 1, 8), CharToOem(Ansi("Ёлка")) + "    ");
-    t.SetOemAnsi(false);
-    t.Open();
-    EXPECT_EQ(t.FieldByName("T")->AsString(), CharToOem(Ansi("Ёлка")));
-}
-
 TEST(DbfTab, FieldsEncodeInTheFileFormat) {
     TempDir dir;
     TDbfTab t;
@@ -310,7 +289,7 @@ TEST(DbfTab, NumberWiderThanItsFieldIsRefused) {
     const std::string m = Message([&] { t.FieldByName("X")->SetAsFloat(1000); });
     EXPECT_NE(m.find("1000"), std::string::npos) << m;
     EXPECT_NE(m.find(" X "), std::string::npos) << m;
-    EXPECT_NE(m.find(Ansi("записи 2")), std::string::npos) << AnsiToUtf8Text(m);
+    EXPECT_NE(m.find("записи 2"), std::string::npos) << m;
     EXPECT_NE(Message([&] { t.FieldByName("X")->SetAsFloat(1.0 / 0.0); }), "(no EDBFError)");
     t.Cancel();
     EXPECT_EQ(t.RecordCount(), 1);
@@ -412,12 +391,12 @@ TEST(DbfTab, FilterSeesEachRecordsValues) {
 
     // The evaluator's message, with the record it failed on.
     const std::string m = Message([&] { t.SetFilterText("upper NAME = 'X'"); });
-    EXPECT_EQ(m, Ansi("ОШИБКА фильтра: Должна быть скобка ( (строка 1)\r\n"));
+    EXPECT_EQ(m, "ОШИБКА фильтра: Должна быть скобка ( (строка 1)\n");
     // A mistake on one filter does not haunt the next.
     t.SetFilterText("OK = 0");
     EXPECT_EQ(Names(t), (std::vector<std::string>{"Bill"}));
     EXPECT_EQ(Message([&] { t.SetFilterText("NOSUCH = 1"); }),
-              Ansi("ОШИБКА фильтра: Поле <NOSUCH> отсутствует (строка 1)\r\n"));
+              "ОШИБКА фильтра: Поле <NOSUCH> отсутствует (строка 1)\n");
 }
 
 TEST(DbfTab, LocateAndLookupSearchFromTheFirstRecord) {
