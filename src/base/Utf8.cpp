@@ -291,11 +291,7 @@ std::string Utf8ToCp1251(std::string_view s, size_t* lost) {
     return r;
 }
 
-std::string FileText(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::string text = IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes);
-    // Read as text, the way the sqlite3 shell reads a script: a CR LF pair is
-    // the line break LF; LF and a lone CR stay as they are.
+std::string CrLfToLf(std::string text) {
     const size_t first = text.find("\r\n");
     if (first == std::string::npos) return text;
     size_t out = first;
@@ -305,4 +301,10 @@ std::string FileText(std::string_view bytes) {
     }
     text.resize(out);
     return text;
+}
+
+std::string FileText(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    // Read as text, the way the sqlite3 shell reads a script.
+    return CrLfToLf(IsValidUtf8(bytes) ? std::string(bytes) : Cp1251ToUtf8(bytes));
 }

@@ -72,3 +72,5 @@ std::string Utf8ToCp1251(std::string_view s, size_t* lost = nullptr);
 // pair becomes LF, as text files are read on this platform (LF and a lone CR
 // stay).
 std::string FileText(std::string_view bytes);
+// Each CR LF pair as LF; LF and a lone CR stay.
+std::string CrLfToLf(std::string text);

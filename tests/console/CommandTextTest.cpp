@@ -38,7 +38,7 @@ size_t PlainStatementEnd(std::string_view s, std::string_view delimiter, bool sk
         if (s[i] == '\'') {
             quoted = !quoted;
         } else if (!quoted && skipComments && s.substr(i, 2) == "--") {
-            while (i < s.size() && s[i] != '\n') ++i;
+            while (i < s.size() && s[i] != '\n' && s[i] != '\r') ++i;
             while (i < s.size() && (s[i] == '\n' || s[i] == '\r')) ++i;
             continue;
         } else if (!quoted && skipComments && s.substr(i, 2) == "/*") {
@@ -148,17 +148,21 @@ TEST(CommandTextTest, TakeUntilIgnoresCommentsAndHonoursQuotes) {
 }
 
 TEST(CommandTextTest, TakeLineLineBreaks) {
+    // LF, CR LF and a lone CR each end one line; LF CR is two breaks.
     CommandText a("  first \r\nsecond\n\rthird\rfourth\r\n\n");
     EXPECT_EQ(a.TakeLine(), "first");
-    EXPECT_EQ(a.TakeLine(), "second");  // LF followed by CR is one break
-    EXPECT_EQ(a.TakeLine(), "third\rfourth");
+    EXPECT_EQ(a.TakeLine(), "second");
+    EXPECT_EQ(a.TakeLine(), "");
+    EXPECT_EQ(a.TakeLine(), "third");
+    EXPECT_EQ(a.TakeLine(), "fourth");
     EXPECT_EQ(a.Rest(), "\n");
     EXPECT_EQ(a.TakeLine(), "");
     EXPECT_TRUE(a.Empty());
 
-    // The first LF decides, even after a lone CR.
+    // A lone CR before a later CR LF ends its own line.
     CommandText cr("one\rtwo\r\nthree");
-    EXPECT_EQ(cr.TakeLine(), "one\rtwo");
+    EXPECT_EQ(cr.TakeLine(), "one");
+    EXPECT_EQ(cr.TakeLine(), "two");
     EXPECT_EQ(cr.TakeLine(), "three");
     EXPECT_TRUE(cr.Empty());
 
@@ -196,10 +200,10 @@ TEST(CommandTextTest, NextWord) {
     EXPECT_EQ(NextWord(semi, pos, WordDelims::D3), "");  // D3 does not stop at ";"
     EXPECT_EQ(pos, semi.size() - 1);
 
-    // Cyrillic letters are upper-cased in the ANSI code page.
-    const std::string cyr = "\xEA\xEE\xED\xE5\xF6 ";
+    // Letters of every script are upper-cased.
+    const std::string cyr = "конец ";
     pos = 0;
-    EXPECT_EQ(NextWord(cyr, pos, WordDelims::D3), "\xCA\xCE\xCD\xC5\xD6");
+    EXPECT_EQ(NextWord(cyr, pos, WordDelims::D3), "КОНЕЦ");
     EXPECT_EQ(pos, cyr.size());
 
     std::string_view empty;

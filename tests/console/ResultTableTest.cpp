@@ -53,19 +53,19 @@ TEST_F(ResultTables, ColumnsLineUpByDisplayWidth) {
         "insert into w values('e\u0301te\u0301', 4); insert into w values('😀ab', 5); insert into w values('abcdefghij', 6)");
     console.Settings().WidthFld = false;
     const std::string out = Run("select name, n as x from w order by n");
-    // name is 7 cells wide, then a blank; x is 14 cells.
-    EXPECT_EQ(out,
-              "SQL: select name, n as x from w order by n;\n"
-              "NAME    X              \n"
-              "------- -------------- \n"
-              "Cássia               1 \n"
-              "Жук                  2 \n"
-              "漢字漢 "               // three wide characters fill six cells; the fourth would pass seven
-              "                3 \n"
-              "e\u0301te\u0301                 4 \n"
-              "😀ab                 5 \n"
-              "abcdefg              6 \n"  // cut at the width
-              "6 row selected...\n")
+    // name is 7 cells wide, then a blank; x is 14 cells. `cells` is the name's
+    // width on screen.
+    auto row = [](const std::string& name, int cells, int n) {
+        return name + std::string(static_cast<size_t>(7 - cells + 1 + 13), ' ') + std::to_string(n) + " \n";
+    };
+    EXPECT_EQ(out, "SQL: select name, n as x from w order by n;\n"
+                   "NAME    X              \n"
+                   "------- -------------- \n" +
+                       row("Cássia", 6, 1) + row("Жук", 3, 2) +
+                       row("漢字漢", 6, 3) +  // three wide characters fill six cells; a fourth would pass seven
+                       row("e\u0301te\u0301", 3, 4) + row("😀ab", 4, 5) +
+                       row("abcdef", 6, 6) +  // a varchar(6) holds six characters
+                       "6 row selected...\n")
         << out;
     // Every row line is as wide as the dash line on screen.
     for (size_t i = 3; i + 1 < host.lines.size(); ++i)
@@ -74,5 +74,5 @@ TEST_F(ResultTables, ColumnsLineUpByDisplayWidth) {
     // A header wider than its column widens it by its display width.
     console.Settings().WidthFld = true;
     const std::string named = Run("select n as Цена from w where n = 1");
-    EXPECT_EQ(named, "SQL: select n as Цена from w where n = 1;\nЦена           \n-------------- \n             1 \n1 row selected...\n");
+    EXPECT_EQ(named, "SQL: select n as Цена from w where n = 1;\nЦЕНА           \n-------------- \n             1 \n1 row selected...\n");
 }

@@ -12,14 +12,18 @@ TEST(TListVarTest, NamesIgnoreCaseAndListUpperCase) {
     TListVar vars;
     vars.Set("total", Variant(int32_t{0}));
     vars.Set("TOTAL", Variant("text"));  // declared again with another type
-    vars.Set("\xE8\xEC\xFF", Variant(int32_t{1}));      // Cyrillic lower case
-    vars.Set("\xC8\xCC\xDF", Variant(int32_t{2}));      // the same name in upper case
-    ASSERT_EQ(vars.Count(), 2);
+    vars.Set("имя", Variant(int32_t{1}));  // Cyrillic lower case
+    vars.Set("ИМЯ", Variant(int32_t{2}));  // the same name in upper case
+    vars.Set("élan", Variant(int32_t{3}));
+    vars.Set("ÉLAN", Variant(int32_t{4}));
+    ASSERT_EQ(vars.Count(), 3);
     EXPECT_EQ(vars.NameAt(0), "TOTAL");
-    EXPECT_EQ(vars.NameAt(1), "\xC8\xCC\xDF");
+    EXPECT_EQ(vars.NameAt(1), "ÉLAN");
+    EXPECT_EQ(vars.NameAt(2), "ИМЯ");
     EXPECT_EQ(vars.Get("Total").Type(), VarType::String);
     EXPECT_EQ(vars.Get("toTAL").ToString(), "text");
-    EXPECT_EQ(vars.ValueAt(1).ToInt32(), 2);
+    EXPECT_EQ(vars.ValueAt(2).ToInt32(), 2);
+    EXPECT_EQ(vars.Get("Élan").ToInt32(), 4);
     EXPECT_EQ(vars.Item(0)->Name(), "total");  // the first spelling is kept
 }
 

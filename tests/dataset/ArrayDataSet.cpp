@@ -40,7 +40,7 @@ void ArrayDataSet::AddColumn(const std::string& name, TFieldType type, int size,
 int ArrayDataSet::SlotSize(const Column& c) const {
     switch (c.type) {
         case ftString:
-        case ftWideString: return 1 + c.size + 1;
+        case ftWideString: return 1 + kMaxUtf8Bytes * c.size + 1;  // c.size UTF-8 characters
         case ftLargeint:
         case ftFloat:
         case ftCurrency:
