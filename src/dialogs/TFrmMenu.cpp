@@ -78,7 +78,7 @@ TFrmMenu::TFrmMenu(QWidget* parent) : QDialog(parent) {
     // A tool window without border icons: the user answers with the keys or
     // the mouse, Esc being the way out.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowTitle(AnsiToQString("\xC2\xFB\xE1\xE5\xF0\xE8\xF2\xE5"));  // "Выберите"
+    setWindowTitle(QString::fromUtf8("Выберите"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* layout = new QVBoxLayout(this);

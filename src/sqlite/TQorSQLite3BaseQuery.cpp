@@ -216,7 +216,8 @@ void TQorSQLite3BaseQuery::DefineFields() {
     int64_t offset = 0;
     for (int i = 0; i < n; ++i) {
         const char* raw = api.column_name(stmt_, i);
-        std::string name = raw ? std::string(raw).substr(0, 255) : std::string();
+        // A name is at most 255 characters, in the program's text.
+        std::string name = raw ? std::string(CharSubstr(connection_->FromEngineText(raw), 0, 255)) : std::string();
         if (FieldDefs().IndexOf(name) >= 0) {
             for (int k = 1;; ++k) {
                 const std::string candidate = name + "_" + std::to_string(k);

@@ -456,17 +456,18 @@ void TQorSQLite3DB::Interrupt() {
 namespace {
 struct NameMatch {
     const std::string* name;
+    const TQorSQLite3DB* db;
 };
 
 int MatchName(void* data, int columns, char** values, char**) {
     const auto* m = static_cast<NameMatch*>(data);
-    return (columns > 0 && values[0] && AnsiCompareText(values[0], *m->name) == 0) ? 1 : 0;
+    return (columns > 0 && values[0] && AnsiCompareText(m->db->FromEngineText(values[0]), *m->name) == 0) ? 1 : 0;
 }
 }  // namespace
 
 bool TQorSQLite3DB::TableExists(const std::string& name) {
     RequireConnection();
-    NameMatch match{&name};
+    NameMatch match{&name, this};
     char* err = nullptr;
     const int rc = api_.exec(db_, "SELECT name FROM sqlite_master", &MatchName, &match, &err);
     if (err) api_.free(err);
@@ -489,7 +490,7 @@ void TQorSQLite3DB::GetObjectNames(const std::string& objectType, TStrings& list
     if (!table) return;
     for (int i = 1; i <= rows; ++i) {
         const char* v = table[i * (cols > 0 ? cols : 1)];
-        std::string s = v ? v : "";
+        const std::string s = FromEngineText(v ? v : "");
         if (!AnsiSameText(s, "name")) list.Add(s);
     }
     api_.free_table(table);
@@ -498,7 +499,7 @@ void TQorSQLite3DB::GetObjectNames(const std::string& objectType, TStrings& list
 void TQorSQLite3DB::GetTableInfo(const std::string& table, std::vector<std::unique_ptr<TQorQLite3Field>>& list) {
     if (!connected_) SetConnected(true);
     if (!connected_ || !db_) return;
-    const std::string sql = "PRAGMA table_info(\"" + table + "\");";
+    const std::string sql = ToEngineText("PRAGMA table_info(\"" + table + "\");");
     char** cells = nullptr;
     int rows = 0, cols = 0;
     api_.get_table(db_, sql.c_str(), &cells, &rows, &cols, nullptr);
@@ -507,7 +508,7 @@ void TQorSQLite3DB::GetTableInfo(const std::string& table, std::vector<std::uniq
     if (cols >= 6) {
         auto cell = [&](int row, int col) -> std::string {
             const char* v = cells[row * cols + col];
-            return v ? v : "";
+            return FromEngineText(v ? v : "");
         };
         for (int r = 1; r <= rows; ++r) {
             auto f = std::make_unique<TQorQLite3Field>();

@@ -159,6 +159,13 @@ TEST_F(DirectivesTest, HtmlEscapesAndMarksEmptyCells) {
     EXPECT_TRUE(Has(empty, "rows = \"0\"")) << empty;
     EXPECT_TRUE(Has(empty, "<tr>\n<th  >ID </th>\n</tr>\n</table>")) << empty;
     EXPECT_EQ(Shell("xmllint --html --noout " + (dir / "e.html").string()), 0) << empty;
+
+    // Text of every script, as UTF-8 the page declares.
+    Run("--$HTME u.html -select=\"select 'Жук é 漢 😀' as Имя\"\n");
+    const std::string u = ReadAll(dir / "u.html");
+    EXPECT_TRUE(Has(u, "<th  >ИМЯ </th>")) << u;
+    EXPECT_TRUE(Has(u, "<td nowrap  >Жук é 漢 😀 </td>")) << u;
+    EXPECT_EQ(Shell("xmllint --html --noout " + (dir / "u.html").string()), 0) << u;
 }
 
 TEST_F(DirectivesTest, ExportsAskBeforeReplacingAndNeedASelect) {

@@ -381,5 +381,19 @@ TEST_F(Queries, Windows1251DatabaseBehindTheSwitch) {
     std::string one;
     db.SelectString("select s from w where s = ?", {Variant(std::string("Ёжик"))}, true, one);
     EXPECT_EQ(one, "Ёжик");
+    // Names of tables and columns cross the same way.
+    db.ExecSQL("create table Склад(Цена integer)");
+    EXPECT_TRUE(db.TableExists("склад"));
+    TStringList names;
+    db.GetObjectNames("table", names, false);
+    EXPECT_GE(names.IndexOf("Склад"), 0);
+    std::vector<std::unique_ptr<TQorQLite3Field>> columns;
+    db.GetTableInfo("Склад", columns);
+    ASSERT_EQ(columns.size(), 1u);
+    EXPECT_EQ(columns[0]->name, "Цена");
+    q->Close();
+    Run("select * from Склад");
+    EXPECT_EQ(q->Fields()[0]->FieldName(), "ЦЕНА");
     db.SetCp1251Text(false);
+    EXPECT_FALSE(db.TableExists("склад"));  // the name is Windows-1251 bytes
 }
