@@ -31,6 +31,7 @@
 #include "dialogs/TQorMenu.h"
 #include "base/AnsiString.h"
 #include "base/QtText.h"
+#include "base/Utf8.h"
 #include "base/SettingsStore.h"
 #include "editor/ConsoleInputColoring.h"
 #include "editor/TQorEditor.h"
@@ -564,7 +565,7 @@ void TForm1::RunScript() {
     const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
                                                       "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
     if (file.isEmpty()) return;
-    const std::string name = ProgramPath(file.toStdString());
+    const std::string name = file.toStdString();
     if (!FileExists(name)) return;
     inp_->SetText("@" + name);
     Run(inp_->GetText(), true);
@@ -579,7 +580,7 @@ void TForm1::OpenFile() {
         QMessageBox::critical(this, kProductName, "Cannot read " + file);
         return;
     }
-    inp_->SetText(text);
+    inp_->SetText(FileText(text));
 }
 
 void TForm1::SaveFile() {
@@ -587,7 +588,8 @@ void TForm1::SaveFile() {
         QFileDialog::getSaveFileName(this, "Save file", QString(), "Sql files (*.sql);;Txt files (*.txt)");
     if (file.isEmpty()) return;
     std::ofstream out(file.toStdString(), std::ios::binary | std::ios::trunc);
-    const std::string text = inp_->GetText();
+    // Saved as this platform's text: UTF-8 with LF line ends.
+    const std::string text = CrLfToLf(inp_->GetText());
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!out) QMessageBox::critical(this, kProductName, "Cannot write " + file);
 }

@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "base/AnsiString.h"
-#include "base/CodePage.h"
 #include "base/QtText.h"
 
 namespace {
@@ -51,7 +50,7 @@ std::string Processor() {
     if (model.empty()) return Unknown;
     const long cores = sysconf(_SC_NPROCESSORS_ONLN);
     if (cores > 1) model += ", " + std::to_string(cores) + " cores";
-    return Utf8TextToAnsi(model);
+    return model;
 }
 
 // "/proc/meminfo" gives kB; "8 031 MB" reads better.
@@ -74,7 +73,7 @@ std::string Disk() {
     const unsigned long long unit = st.f_frsize ? st.f_frsize : st.f_bsize;
     const unsigned long long freeMb = st.f_bavail * unit / (1024 * 1024);
     const unsigned long long totalMb = st.f_blocks * unit / (1024 * 1024);
-    return Grouped(freeMb) + " MB free of " + Grouped(totalMb) + " MB (" + Utf8TextToAnsi(folder) + ")";
+    return Grouped(freeMb) + " MB free of " + Grouped(totalMb) + " MB (" + folder + ")";
 }
 
 std::string ScreenText(QWidget* widget) {
@@ -87,13 +86,13 @@ std::string ScreenText(QWidget* widget) {
 
 std::string User() {
     const passwd* pw = getpwuid(getuid());
-    return pw && pw->pw_name ? Utf8TextToAnsi(pw->pw_name) : Unknown;
+    return pw && pw->pw_name ? std::string(pw->pw_name) : Unknown;
 }
 
 std::string Computer() {
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0 || !name[0]) return Unknown;
-    return Utf8TextToAnsi(name);
+    return name;
 }
 
 }  // namespace

@@ -18,10 +18,9 @@ namespace {
 const char kHistoryKey[] = "HKCU\\Software\\Tabulon\\";
 constexpr int kSlots = 10;
 
-// Paths cross to Qt as file-system names (see NativePath), so that a name
-// with characters outside the ANSI code page still opens.
-QString PathToQt(const std::string& path) { return QString::fromStdString(NativePath(path)); }
-std::string PathFromQt(const QString& s) { return ProgramPath(s.toStdString()); }
+// Paths are UTF-8 on both sides.
+QString PathToQt(const std::string& path) { return QString::fromStdString(path); }
+std::string PathFromQt(const QString& s) { return s.toStdString(); }
 std::string Key(const char* name) { return std::string(kHistoryKey) + name; }
 }  // namespace
 
@@ -74,7 +73,7 @@ TFrmBase::TFrmBase(const std::string& dir, QWidget* parent) : QDialog(parent) {
     files_->installEventFilter(this);
     connect(ext_, &QComboBox::currentIndexChanged, this, [this] { FillFiles(); });
     connect(files_, &QListWidget::itemActivated, this, [this] { AcceptFromList(); });
-    SetFolder(DirectoryExists(dir) ? dir : ProgramPath(ProgramDir()));
+    SetFolder(DirectoryExists(dir) ? dir : ProgramDir());
     resize(360, 420);
 }
 
@@ -122,7 +121,7 @@ bool TFrmBase::AcceptFromHistory() {
                 this, "Confirm", AnsiToQString("File " + name + " already exists.\n\t Overwrite?"), QMessageBox::Yes | QMessageBox::No);
             if (answer != QMessageBox::Yes) return false;
         }
-        std::ofstream(NativePath(name), std::ios::binary | std::ios::trunc);
+        std::ofstream(name, std::ios::binary | std::ios::trunc);
     }
     if (!FileExists(name)) return false;
     path_ = name;

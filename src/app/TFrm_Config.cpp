@@ -27,17 +27,6 @@ int32_t Number(const QLineEdit* e) {
     return v;
 }
 
-// The start-up text is held with CR LF breaks like every other text of the
-// console; the box shows plain line feeds.
-std::string ToCrLf(const std::string& lf) {
-    std::string out;
-    out.reserve(lf.size() + lf.size() / 16);
-    for (char c : lf) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
 QString FromAnyBreaks(const std::string& ansi) {
     QString s = AnsiToQString(ansi);
     s.replace("\r\n", "\n");
@@ -109,9 +98,11 @@ TFrm_Config::TFrm_Config(const ConsoleSettings& settings, int outputLines, QWidg
         "Conclusion of headings Select (HeaderOn)",
         "Conclusion of given Select (EchoDataOn)",
         "Conclusion of time of performance of commands",
+        "Database text in Windows-1251 (written by 8-bit consoles)",
     };
     const bool values[SwitchCount] = {settings.ClearWind, settings.StopErr, settings.WidthFld,
-                                      settings.HeaderOn,  settings.EchoOn,  settings.ShowTime};
+                                      settings.HeaderOn,  settings.EchoOn,  settings.ShowTime,
+                                      settings.Win1251Db};
     for (int i = 0; i < SwitchCount; ++i) {
         auto* item = new QListWidgetItem(captions[i], checkList_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -120,7 +111,7 @@ TFrm_Config::TFrm_Config(const ConsoleSettings& settings, int outputLines, QWidg
     // Space toggles the first switch at once, without a selection bar that
     // would look like a choice already made.
     checkList_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    // All six switches visible at once, no scrolling.
+    // All switches visible at once, no scrolling.
     checkList_->setFixedHeight(checkList_->sizeHintForRow(0) * SwitchCount + 2 * checkList_->frameWidth() + 2);
     checkList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     checkList_->installEventFilter(this);
@@ -197,7 +188,7 @@ void TFrm_Config::TakeBack(ConsoleSettings& settings) const {
     settings.DllName = QStringToAnsi(dllName_->text());
     settings.Prompt = QStringToAnsi(cmd_->text());
     const QString sql = startSql_->toPlainText();
-    if (sql != startSqlShown_) settings.StartSQL = ToCrLf(QStringToAnsi(sql));
+    if (sql != startSqlShown_) settings.StartSQL = QStringToAnsi(sql);
     else settings.StartSQL = startSqlGiven_;
     settings.LongStr = Number(longStr_);
     settings.DelStr = Number(delStr_);
@@ -210,6 +201,7 @@ void TFrm_Config::TakeBack(ConsoleSettings& settings) const {
     settings.HeaderOn = on(HeaderOn);
     settings.EchoOn = on(EchoOn);
     settings.ShowTime = on(ShowTime);
+    settings.Win1251Db = on(Win1251Db);
 }
 
 bool TFrm_Config::Edit(ConsoleSettings& settings, int outputLines, QWidget* parent) {

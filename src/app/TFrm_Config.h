@@ -20,7 +20,7 @@ public:
 
     // Runs the dialog modally; on OK the edited values are written into
     // `settings` (DllName, Prompt, LongStr, DelStr, CharLong, LHist,
-    // ClearWind, StopErr, WidthFld, HeaderOn, EchoOn, ShowTime, StartSQL)
+    // ClearWind, StopErr, WidthFld, HeaderOn, EchoOn, ShowTime, Win1251Db, StartSQL)
     // and true is returned. On Cancel `settings` is untouched.
     static bool Edit(ConsoleSettings& settings, int outputLines, QWidget* parent = nullptr);
 
@@ -28,7 +28,7 @@ public:
     void TakeBack(ConsoleSettings& settings) const;
 
     // Item order of `CheckList`.
-    enum Switch { ClearWind, StopErr, WidthFld, HeaderOn, EchoOn, ShowTime, SwitchCount };
+    enum Switch { ClearWind, StopErr, WidthFld, HeaderOn, EchoOn, ShowTime, Win1251Db, SwitchCount };
 
     QLineEdit* DllName_() const { return dllName_; }
     QLineEdit* Cmd_() const { return cmd_; }

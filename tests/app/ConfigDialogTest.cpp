@@ -17,13 +17,13 @@ namespace {
 // Every setting the dialog edits, plus NumPLSQL, which it must leave alone.
 auto Edited(const ConsoleSettings& s) {
     return std::tie(s.DllName, s.Prompt, s.LongStr, s.DelStr, s.CharLong, s.LHist, s.ClearWind, s.StopErr,
-                    s.WidthFld, s.HeaderOn, s.EchoOn, s.ShowTime, s.StartSQL, s.NumPLSQL);
+                    s.WidthFld, s.HeaderOn, s.EchoOn, s.ShowTime, s.Win1251Db, s.StartSQL, s.NumPLSQL);
 }
 
 ConsoleSettings Unusual() {
     ConsoleSettings s;
     s.DllName = "/opt/lib/libsqlite3.so.0";
-    s.Prompt = "\xC7\xE0\xEF\xF0\xEE\xF1: ";  // Cyrillic "Zapros: " in Windows-1251
+    s.Prompt = "Запрос 漢: ";
     s.LongStr = 1234;
     s.DelStr = 56;
     s.CharLong = 78;
@@ -34,6 +34,7 @@ ConsoleSettings Unusual() {
     s.HeaderOn = true;
     s.EchoOn = false;
     s.ShowTime = true;
+    s.Win1251Db = true;
     s.NumPLSQL = false;
     s.StartSQL = "pragma foreign_keys=on;\r\nselect 1;";
     return s;
@@ -66,10 +67,11 @@ TEST(ConfigDialog, FilledFromTheSettingsAndAnUntouchedOkGivesThemBack) {
     TFrm_Config d(given, 57);
     EXPECT_EQ(d.windowTitle(), "Config Tabulon");
     EXPECT_EQ(d.LongstrLabel()->text(), "Length buffer (lines) - 57");
-    EXPECT_EQ(d.Cmd_()->text(), QString::fromUtf8("Запрос: "));
+    EXPECT_EQ(d.Cmd_()->text(), QString::fromUtf8("Запрос 漢: "));
     EXPECT_EQ(d.Longstr_()->text(), "1234");
     EXPECT_EQ(d.StartSQL_()->toPlainText(), "pragma foreign_keys=on;\nselect 1;");
-    ASSERT_EQ(d.CheckList()->count(), 6);
+    ASSERT_EQ(d.CheckList()->count(), 7);
+    EXPECT_EQ(d.CheckList()->item(TFrm_Config::Win1251Db)->checkState(), Qt::Checked);
     EXPECT_EQ(d.CheckList()->item(TFrm_Config::EchoOn)->text(), "Conclusion of given Select (EchoDataOn)");
     EXPECT_EQ(d.CheckList()->item(TFrm_Config::StopErr)->checkState(), Qt::Checked);
     EXPECT_EQ(d.CheckList()->item(TFrm_Config::ClearWind)->checkState(), Qt::Unchecked);
@@ -79,17 +81,17 @@ TEST(ConfigDialog, FilledFromTheSettingsAndAnUntouchedOkGivesThemBack) {
     d.TakeBack(back);
     EXPECT_EQ(Edited(back), Edited(given));
 
-    // A start-up text stored with bare line feeds survives an untouched box;
-    // an edited box gives the console's CR LF breaks.
+    // A start-up text stored with CR LF breaks survives an untouched box; an
+    // edited box gives the console's LF breaks.
     ConsoleSettings lf;
-    lf.StartSQL = "select 1;\nselect 2;";
+    lf.StartSQL = "select 1;\r\nselect 2;";
     TFrm_Config d2(lf, 0);
     ConsoleSettings out;
     d2.TakeBack(out);
-    EXPECT_EQ(out.StartSQL, "select 1;\nselect 2;");
-    d2.StartSQL_()->appendPlainText("select 3;");
+    EXPECT_EQ(out.StartSQL, "select 1;\r\nselect 2;");
+    d2.StartSQL_()->appendPlainText("select 3; -- Ёжик 漢");
     d2.TakeBack(out);
-    EXPECT_EQ(out.StartSQL, "select 1;\r\nselect 2;\r\nselect 3;");
+    EXPECT_EQ(out.StartSQL, "select 1;\nselect 2;\nselect 3; -- Ёжик 漢");
 }
 
 TEST(ConfigDialog, EnterMovesFocusAndNumberFieldsTakeDigitsOnly) {

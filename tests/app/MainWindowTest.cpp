@@ -150,7 +150,7 @@ TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.Console().Settings().ShowTime = false;
     for (const std::string& f : {base, han}) {
-        TFrmBase form(ProgramPath(folder.string()));
+        TFrmBase form(folder.string());
         EXPECT_EQ(form.FolderLabel()->text(), QString::fromStdString(folder.string() + "/"));
         const auto found = form.FileList()->findItems(QString::fromStdString(f), Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << f;

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-TEST(TStringList, TextJoinsWithCrLfAndSplitsOnEveryBreak) {
+TEST(TStringList, TextJoinsWithLfAndSplitsOnEveryBreak) {
     TStringList l;
     l.SetText("a\r\nb\nc\rd\r\n");
     ASSERT_EQ(l.Count(), 4);
     EXPECT_EQ(l[2], "c");
     EXPECT_EQ(l[3], "d");
-    EXPECT_EQ(l.Text(), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(l.Text(), "a\nb\nc\nd\n");
     l.SetText("x\r\n\r\ny");
     EXPECT_EQ(l.Count(), 3);
     EXPECT_EQ(l[1], "");
@@ -23,7 +23,7 @@ TEST(TStringList, SortedListIgnoresCaseAndHandlesDuplicates) {
     l.Add("Alpha");
     l.Add("charlie");
     l.Add("BRAVO");
-    EXPECT_EQ(l.Text(), "Alpha\r\nBRAVO\r\ncharlie\r\ndelta\r\n");
+    EXPECT_EQ(l.Text(), "Alpha\nBRAVO\ncharlie\ndelta\n");
     int i = -1;
     EXPECT_TRUE(l.Find("bravo", i));
     EXPECT_EQ(i, 1);
@@ -65,7 +65,7 @@ TEST(TStringList, IndexesObjectsAndChangeEvents) {
     TStringList copy;
     copy.Add("old");
     copy.Assign(l);
-    EXPECT_EQ(copy.Text(), "two\r\nthree\r\n");
+    EXPECT_EQ(copy.Text(), "two\nthree\n");
     copy.AddStrings(l);
     EXPECT_EQ(copy.Count(), 4);
     copy.Put(0, "2");
