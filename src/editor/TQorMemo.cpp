@@ -26,7 +26,7 @@ namespace {
 // The character a byte is drawn as: control characters have no glyph, so
 // they show a middle dot (a cell stays a cell).
 QChar ShownChar(unsigned char u) {
-    return u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(AnsiToUnicode(u)));
+    return u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(Cp1251ToUnicode(u)));
 }
 
 bool IsWordChar(char ch) {
@@ -946,7 +946,15 @@ void TQorMemo::keyPressEvent(QKeyEvent* e) {
     // Keys such as Delete and Escape carry control codes that are no
     // characters to type.
     if (u == 0x7F || (u < 0x20 && u != '\t' && u != '\r')) return;
-    char c = u < 0x80 ? static_cast<char>(u) : UnicodeToAnsi(u);
+    if (u >= 0x80) {
+        // A character beyond ASCII goes in as its UTF-8 bytes.
+        if (readOnly_) return;
+        TSelectionRange& sel = model_->Selection();
+        sel.SetText(text.toStdString());
+        sel.ScrollIntoView();
+        return;
+    }
+    char c = static_cast<char>(u);
     KeyPress(c);
 }
 
