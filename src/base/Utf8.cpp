@@ -2,6 +2,8 @@
 
 #include <utf8proc.h>
 
+#include <limits>
+
 #include "CodePage.h"
 
 namespace {
@@ -140,24 +142,6 @@ int CharCells(char32_t c) {
 
 int CharCells(const Utf8Char& c) { return c.valid ? CharCells(c.code) : 1; }
 
-int DisplayWidth(std::string_view s) {
-    const unsigned char* p = Bytes(s);
-    const size_t n = s.size();
-    int width = 0;
-    size_t i = 0;
-    while (i < n) {
-        if (p[i] < 0x80) {
-            ++width;
-            ++i;
-            continue;
-        }
-        const Utf8Char c = DecodeUtf8(s, i);
-        width += CharCells(c);
-        i += c.length;
-    }
-    return width;
-}
-
 size_t CellPrefix(std::string_view s, int cells, int* used) {
     const unsigned char* p = Bytes(s);
     const size_t n = s.size();
@@ -178,6 +162,12 @@ size_t CellPrefix(std::string_view s, int cells, int* used) {
     }
     if (used) *used = width;
     return i;
+}
+
+int DisplayWidth(std::string_view s) {
+    int used = 0;
+    CellPrefix(s, std::numeric_limits<int>::max(), &used);
+    return used;
 }
 
 std::string_view CutToCells(std::string_view s, int cells) { return s.substr(0, CellPrefix(s, cells)); }

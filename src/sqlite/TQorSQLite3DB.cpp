@@ -329,42 +329,45 @@ int TQorSQLite3DB::ExecSQL(const std::string& sql, const std::vector<std::string
 int TQorSQLite3DB::ExecSQLArgs(const std::string& sql, const std::vector<TVarRec>& args) {
     RunStatements(sql, [&](sqlite3_stmt* stmt) {
         int i = 0;
-        for (const TVarRec& a : args) {
-            ++i;
-            std::visit(
-                [&](const auto& v) {
-                    using T = std::decay_t<decltype(v)>;
-                    // Text is copied by the engine: the caller's values need
-                    // not outlive the call.
-                    if constexpr (std::is_same_v<T, int32_t>) {
-                        api_.bind_int(stmt, i, v);
-                    } else if constexpr (std::is_same_v<T, int64_t>) {
-                        api_.bind_int64(stmt, i, v);
-                    } else if constexpr (std::is_same_v<T, double>) {
-                        api_.bind_double(stmt, i, v);
-                    } else if constexpr (std::is_same_v<T, Currency>) {
-                        api_.bind_double(stmt, i, static_cast<double>(v.scaled) / 10000.0);
-                    } else if constexpr (std::is_same_v<T, char>) {
-                        api_.bind_text(stmt, i, &v, 1, sqlite_api::Transient());
-                    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char*>) {
-                        std::string_view view;
-                        if constexpr (std::is_same_v<T, std::string>)
-                            view = v;
-                        else if (v)
-                            view = v;
-                        if (view.empty()) {
-                            api_.bind_null(stmt, i);
-                        } else {
-                            const std::string text = ToEngineText(view);
-                            api_.bind_text(stmt, i, text.data(), static_cast<int>(text.size()),
-                                           sqlite_api::Transient());
-                        }
-                    }
-                },
-                a);
-        }
+        for (const TVarRec& a : args) BindValue(stmt, ++i, a);
     });
     return sqlite_api::OK;
+}
+
+int TQorSQLite3DB::BindValue(sqlite3_stmt* stmt, int position, const TVarRec& value) const {
+    return std::visit(
+        [&](const auto& v) -> int {
+            using T = std::decay_t<decltype(v)>;
+            // Text is copied by the engine: the caller's values need not
+            // outlive the call. Empty text binds as NULL.
+            if constexpr (std::is_same_v<T, int32_t>) {
+                return api_.bind_int(stmt, position, v);
+            } else if constexpr (std::is_same_v<T, int64_t>) {
+                return api_.bind_int64(stmt, position, v);
+            } else if constexpr (std::is_same_v<T, double>) {
+                return api_.bind_double(stmt, position, v);
+            } else if constexpr (std::is_same_v<T, Currency>) {
+                return api_.bind_double(stmt, position, static_cast<double>(v.scaled) / 10000.0);
+            } else if constexpr (std::is_same_v<T, char>) {
+                return api_.bind_text(stmt, position, &v, 1, sqlite_api::Transient());
+            } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char*>) {
+                std::string_view view;
+                if constexpr (std::is_same_v<T, std::string>)
+                    view = v;
+                else if (v)
+                    view = v;
+                if (view.empty()) return api_.bind_null(stmt, position);
+                if (!cp1251Text_)
+                    return api_.bind_text(stmt, position, view.data(), static_cast<int>(view.size()),
+                                          sqlite_api::Transient());
+                const std::string text = ToEngineText(view);
+                return api_.bind_text(stmt, position, text.data(), static_cast<int>(text.size()),
+                                      sqlite_api::Transient());
+            } else {
+                return api_.bind_null(stmt, position);
+            }
+        },
+        value);
 }
 
 void TQorSQLite3DB::FinalizeValueStatement() {

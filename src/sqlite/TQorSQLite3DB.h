@@ -68,6 +68,9 @@ public:
     void Close();
     int ExecSQL(const std::string& sql, const std::vector<std::string>* blobs = nullptr);
     int ExecSQLArgs(const std::string& sql, const std::vector<TVarRec>& args);
+    // Binds one value to a prepared statement's parameter (1-based); the
+    // engine's result code.
+    int BindValue(sqlite3_stmt* stmt, int position, const TVarRec& value) const;
     void SelectString(const std::string& sql, const std::vector<Variant>& args, bool finalize,
                       std::string& out);
     int64_t SelectInt64(const std::string& sql, const std::vector<Variant>& args, bool finalize);

@@ -25,41 +25,7 @@ void TQorSQLite3Statement::Check(int rc) {
     if (rc != sqlite_api::OK) db_.RaiseSQLiteError();
 }
 
-void TQorSQLite3Statement::Bind(int position, const TVarRec& value) {
-    const SQLite3Api& api = db_.Api();
-    const int rc = std::visit(
-        [&](const auto& v) -> int {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, int32_t>) {
-                return api.bind_int(stmt_, position, v);
-            } else if constexpr (std::is_same_v<T, int64_t>) {
-                return api.bind_int64(stmt_, position, v);
-            } else if constexpr (std::is_same_v<T, double>) {
-                return api.bind_double(stmt_, position, v);
-            } else if constexpr (std::is_same_v<T, Currency>) {
-                return api.bind_double(stmt_, position, static_cast<double>(v.scaled) / 10000.0);
-            } else if constexpr (std::is_same_v<T, char>) {
-                return api.bind_text(stmt_, position, &v, 1, sqlite_api::Transient());
-            } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char*>) {
-                std::string_view view;
-                if constexpr (std::is_same_v<T, std::string>)
-                    view = v;
-                else if (v)
-                    view = v;
-                if (view.empty()) return api.bind_null(stmt_, position);
-                if (!db_.Cp1251Text())
-                    return api.bind_text(stmt_, position, view.data(), static_cast<int>(view.size()),
-                                         sqlite_api::Transient());
-                const std::string text = db_.ToEngineText(view);
-                return api.bind_text(stmt_, position, text.data(), static_cast<int>(text.size()),
-                                     sqlite_api::Transient());
-            } else {
-                return api.bind_null(stmt_, position);
-            }
-        },
-        value);
-    Check(rc);
-}
+void TQorSQLite3Statement::Bind(int position, const TVarRec& value) { Check(db_.BindValue(stmt_, position, value)); }
 
 void TQorSQLite3Statement::BindNull(int position) {
     Check(db_.Api().bind_null(stmt_, position));
