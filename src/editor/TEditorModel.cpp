@@ -11,7 +11,7 @@ bool IsSymbolChar(unsigned char c) {
 }
 bool IsWordChar(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '#' ||
-           c == '$' || c >= 192;
+           c == '$';
 }
 bool IsNumberStart(unsigned char c) { return (c >= '0' && c <= '9') || c == '#' || c == '$'; }
 }  // namespace
@@ -215,13 +215,26 @@ void TEditorModel::Emit(int start, int length, Kind kind, const TCustomStyle* st
     int q = start;
     int wordStart = 0;
     std::string word;
-    for (int p = start; p <= end + 1; ++p) {
+    for (int p = start; p <= end + 1;) {
         const unsigned char c = p <= end ? static_cast<unsigned char>(CharAt(p)) : 0;
-        if (p <= end && IsWordChar(c)) {
+        // Letters of every script belong to words; a character beyond ASCII
+        // is taken whole.
+        int len = 1;
+        bool wordChar = false;
+        if (p <= end && c >= 0x80) {
+            const Utf8Char ch = CharInfoAt(p);
+            len = std::min(static_cast<int>(ch.length), end - p + 1);
+            wordChar = ch.valid && IsLetterChar(ch.code);
+        } else if (p <= end) {
+            wordChar = IsWordChar(c);
+        }
+        if (wordChar) {
             if (word.empty()) wordStart = p;
-            word += static_cast<char>(c);
+            word.append(Substr(p, len));
+            p += len;
             continue;
         }
+        p += len;
         if (word.empty()) continue;
         const int wordEnd = wordStart + static_cast<int>(word.size()) - 1;
         TSyntaxRange* token = nullptr;
@@ -294,7 +307,7 @@ void TEditorModel::ColorRange(TCustomRange& r) {
                 ++p;
                 continue;
             }
-            const int len = endText == "\r" ? 2 : static_cast<int>(endText.size());
+            const int len = static_cast<int>(endText.size());
             segLen += len;
             p += len;
             Emit(segStart, segLen, kind, style);
@@ -339,7 +352,6 @@ void TEditorModel::ColorRange(TCustomRange& r) {
             if (ign.empty() || CharAt(at - 1) != ign[0]) break;
             from = p + static_cast<int>(s->BeginText().size());
         }
-        if (found && endText == "\r") ++p;
         if (!found || p > L) p = L;
         ++p;
         segLen = p - segStart;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "TMCRanges.h"
+#include "base/Utf8.h"
 #include "TQorMemoStrings.h"
 #include "TSelectionRange.h"
 #include "TVisibleRange.h"
@@ -82,8 +83,73 @@ void TMemoModel::RecountWidths() {
 
 int TMemoModel::PointToOffset(int column, int line) const {
     if (line < 1) return column;
-    if (line > LineCount()) return TextLength() + 2 + column;
-    return starts_.Get(line - 1) + column - 1;
+    // Past the last line the text goes on after an imagined line break.
+    if (line > LineCount()) return TextLength() + 1 + column;
+    const int start = starts_.Get(line - 1);
+    if (column <= 1) return start + column - 1;
+    // Columns count characters: the offset of the (column - 1)-th one, and
+    // one byte for each column past the line's end.
+    const std::string_view text = LineView(line - 1);
+    const size_t chars = static_cast<size_t>(column - 1);
+    const size_t at = CharOffset(text, chars);
+    if (at < text.size()) return start + static_cast<int>(at);
+    return start + static_cast<int>(text.size()) + static_cast<int>(chars - CharCount(text));
+}
+
+std::string_view TMemoModel::LineView(int index) const {
+    const int start = starts_.Get(index);
+    const int len = std::max(0, LineEnd(index) - start);
+    lineBuffer_.resize(static_cast<size_t>(len));
+    if (len > 0) text_.Copy(static_cast<size_t>(start - 1), static_cast<size_t>(len), lineBuffer_.data());
+    return lineBuffer_;
+}
+
+int TMemoModel::LineEnd(int index) const {
+    return index + 1 < LineCount() ? starts_.Get(index + 1) - 1 : TextLength() + 1;
+}
+
+Utf8Char TMemoModel::CharInfoAt(int offset) const {
+    char bytes[4];
+    const int n = std::min(4, TextLength() - offset + 1);
+    if (n <= 0) return Utf8Char{0, 1, false};
+    text_.Copy(static_cast<size_t>(offset - 1), static_cast<size_t>(n), bytes);
+    return DecodeUtf8(std::string_view(bytes, static_cast<size_t>(n)), 0);
+}
+
+int TMemoModel::CharStart(int offset) const {
+    // A byte that continues a well-formed sequence belongs to the character
+    // whose lead byte is at most three bytes before it.
+    if (offset <= 1 || offset > TextLength() || (static_cast<unsigned char>(CharAt(offset)) & 0xC0) != 0x80)
+        return offset;
+    for (int back = 1; back <= 3 && offset - back >= 1; ++back) {
+        const Utf8Char c = CharInfoAt(offset - back);
+        if (c.valid && c.length > back) return offset - back;
+    }
+    return offset;
+}
+
+int TMemoModel::NextCharOffset(int offset) const {
+    const int L = TextLength();
+    if (offset > L) return L + 1;
+    int next = offset + CharInfoAt(offset).length;
+    // A letter's combining marks go with it.
+    while (next <= L && CharAt(next) != '\n') {
+        const Utf8Char c = CharInfoAt(next);
+        if (CharCells(c) != 0) break;
+        next += c.length;
+    }
+    return std::min(next, L + 1);
+}
+
+int TMemoModel::PrevCharOffset(int offset) const {
+    if (offset <= 1) return 1;
+    int prev = CharStart(offset - 1);
+    while (prev > 1 && CharAt(prev) != '\n' && CharCells(CharInfoAt(prev)) == 0) {
+        const int before = CharStart(prev - 1);
+        if (CharAt(before) == '\n') break;
+        prev = before;
+    }
+    return prev;
 }
 
 int TMemoModel::LineIndexOf(int offset) const {
@@ -109,18 +175,52 @@ int TMemoModel::LineIndexOf(int offset) const {
 
 TPoint TMemoModel::OffsetToPoint(int offset) const {
     const int i = LineIndexOf(offset);
-    return {offset - starts_.Get(i) + 1, i + 1};
+    const int start = starts_.Get(i);
+    if (offset <= start + 1) return {offset - start + 1, i + 1};
+    const std::string_view text = LineView(i);
+    const size_t bytes = static_cast<size_t>(offset - start);
+    if (bytes <= text.size()) return {static_cast<int>(CharCount(text.substr(0, bytes))) + 1, i + 1};
+    return {static_cast<int>(CharCount(text) + (bytes - text.size())) + 1, i + 1};
 }
 
-int TMemoModel::LineLength(int line) const { return PointToOffset(0, line + 1) - PointToOffset(0, line) - 2; }
+int TMemoModel::LineLength(int line) const {
+    if (line < 1 || line > LineCount()) return PointToOffset(0, line + 1) - PointToOffset(0, line) - 1;
+    return static_cast<int>(CharCount(LineView(line - 1)));
+}
+
+namespace {
+// The cells a character takes at visual position v (0-based): a tab runs to
+// the next tab stop.
+inline int CellsAt(const Utf8Char& c, int v, int tabSize) {
+    if (c.valid && c.code == '\t') return tabSize - v % tabSize;
+    return CharCells(c);
+}
+
+// The visual width of a line's text, tabs expanded.
+int TextCells(std::string_view text, int tabSize) {
+    int v = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b >= 0x20 && b < 0x80) {
+            ++v;
+            ++i;
+            continue;
+        }
+        const Utf8Char c = DecodeUtf8(text, i);
+        v += CellsAt(c, v, tabSize);
+        i += c.length;
+    }
+    return v;
+}
+}  // namespace
 
 int TMemoModel::PointToVisualColumn(int column, int line) const {
-    if (tabSize_ <= 1 || line < 1 || line > LineCount()) return column;
-    const int start = starts_.Get(line - 1);
-    const int last = std::min(start + column - 2, TextLength());
-    int v = 0;
-    for (int o = start; o <= last; ++o) v += CharAt(o) == '\t' ? tabSize_ - v % tabSize_ : 1;
-    return v + 1 + std::max(0, start + column - 2 - last);
+    if (line < 1 || line > LineCount()) return column;
+    const std::string_view text = LineView(line - 1);
+    const size_t at = CharOffset(text, static_cast<size_t>(std::max(0, column - 1)));
+    const int past = std::max(0, column - 1 - static_cast<int>(CharCount(text.substr(0, at))));
+    return TextCells(text.substr(0, at), tabSize_) + 1 + past;
 }
 
 TPoint TMemoModel::VisualToPoint(int visualColumn, int line) const {
@@ -130,21 +230,23 @@ TPoint TMemoModel::VisualToPoint(int visualColumn, int line) const {
 
 TPoint TMemoModel::VisualToPoint(int visualColumn, int line, int& reachedColumn) const {
     line = std::clamp(line, 1, LineCount());
-    const int start = starts_.Get(line - 1);
-    const int len = LineLength(line);
+    const std::string_view text = LineView(line - 1);
     int c = 1, v = 1;
-    while (c <= len) {
-        const int w = CharAt(start + c - 1) == '\t' ? tabSize_ - (v - 1) % tabSize_ : 1;
-        if (v + w > visualColumn) break;
+    size_t i = 0;
+    while (i < text.size()) {
+        const Utf8Char ch = DecodeUtf8(text, i);
+        const int w = CellsAt(ch, v - 1, tabSize_);
+        // A zero-width mark stays with the letter before it.
+        if (w > 0 && v + w > visualColumn) break;
         v += w;
         ++c;
+        i += ch.length;
     }
     reachedColumn = v;
-    return {std::clamp(c, 1, len + 1), line};
+    return {std::max(c, 1), line};
 }
 
 int TMemoModel::TabWidthAt(int offset) const {
-    if (tabSize_ < 2) return tabSize_;
     const TPoint p = OffsetToPoint(offset);
     return tabSize_ - (PointToVisualColumn(p.X, p.Y) - 1) % tabSize_;
 }
@@ -153,24 +255,21 @@ int TMemoModel::LineWidth(int line) const { return PointToVisualColumn(LineLengt
 
 int TMemoModel::LineWidthAt(int index) const {
     const int start = starts_.Get(index);
-    const int end = index + 1 < LineCount() ? starts_.Get(index + 1) - 2 : TextLength() + 1;
+    const int end = LineEnd(index);
     if (end <= start) return 0;
-    if (tabSize_ <= 1) return end - start;
-    int v = 0;
+    // Plain ASCII without tabs, the usual output line, is as wide as it is
+    // long; anything else is measured character by character.
+    bool plain = true;
     text_.ForEachPiece(static_cast<size_t>(start - 1), static_cast<size_t>(end - start), [&](const char* p, size_t n) {
-        const char* stop = p + n;
-        for (;;) {
-            const void* tab = std::memchr(p, '\t', static_cast<size_t>(stop - p));
-            if (!tab) {
-                v += static_cast<int>(stop - p);
-                return;
-            }
-            v += static_cast<int>(static_cast<const char*>(tab) - p);
-            v += tabSize_ - v % tabSize_;
-            p = static_cast<const char*>(tab) + 1;
+        unsigned char any = 0;
+        for (size_t k = 0; k < n; ++k) {
+            const auto b = static_cast<unsigned char>(p[k]);
+            any |= static_cast<unsigned char>(b | (b < 0x20 ? 0x80 : 0));
         }
+        if (any & 0x80) plain = false;
     });
-    return v;
+    if (plain) return end - start;
+    return TextCells(LineView(index), tabSize_);
 }
 
 // ---------------------------------------------------------------------------
@@ -178,47 +277,31 @@ int TMemoModel::LineWidthAt(int index) const {
 
 std::string TMemoModel::AdjustLineBreaks(std::string_view s) {
     std::string out;
-    out.reserve(s.size() + s.size() / 32);
+    out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            const char pair = c == '\r' ? '\n' : '\r';
-            if (i + 1 < s.size() && s[i + 1] == pair) ++i;
-        } else {
-            out += c;
+        if (s[i] != '\r') {
+            out += s[i];
+            continue;
         }
+        // CR LF and a lone CR are each one line break.
+        out += '\n';
+        if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
     }
     return out;
 }
 
 namespace {
-// True when every CR is followed by LF and every LF preceded by CR.
-bool BreaksAreNormal(std::string_view s) {
-    // Every line of output passes here: jump from break to break.
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    for (;;) {
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
-        const char* upTo = cr ? cr : end;
-        if (std::memchr(p, '\n', static_cast<size_t>(upTo - p))) return false;
-        if (!cr) return true;
-        if (cr + 1 >= end || cr[1] != '\n') return false;
-        p = cr + 2;
-    }
-}
-
-// Calls f(i) for every CR LF pair of s, i the index of the CR.
+// Calls f(i) for every line break of s, i its index.
 template <class F>
 void ForEachBreak(std::string_view s, F&& f) {
     const char* const base = s.data();
     const char* p = base;
     const char* const end = base + s.size();
-    while (p + 1 < end) {
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - 1 - p)));
-        if (!cr) return;
-        if (cr[1] == '\n') f(static_cast<int>(cr - base));
-        p = cr + 1;
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!lf) return;
+        f(static_cast<int>(lf - base));
+        p = lf + 1;
     }
 }
 }  // namespace
@@ -253,22 +336,24 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
     sel.DropSnapshot();
 
     std::string adjusted;
-    if (!BreaksAreNormal(newText)) {
+    if (std::memchr(newText.data(), '\r', newText.size())) {
         adjusted = AdjustLineBreaks(newText);
         newText = adjusted;
     }
     const int L = TextLength();
     int s = std::clamp(range.RStart(), 1, L + 1);
     int e = s + std::clamp(range.RLength(), 0, L - s + 1) - 1;
-    // An edit never splits a line break: a span that begins or ends between
-    // CR and LF takes in the whole pair, or the line table would no longer
-    // match the text.
-    auto insideBreak = [&](int p) { return CharAt(p) == '\n' && CharAt(p - 1) == '\r'; };
-    if (insideBreak(s)) {
-        if (e < s) e = s - 2;  // an insertion stays one, before the CR
-        --s;
+    // An edit never splits a character: a span that begins or ends inside
+    // one takes in all of it.
+    const int snapped = CharStart(s);
+    if (snapped != s) {
+        if (e < s) e = snapped - 1;  // an insertion stays one, before the character
+        s = snapped;
     }
-    if (e >= s && insideBreak(e + 1)) ++e;
+    if (e >= s && e < L) {
+        const int last = CharStart(e);
+        e = std::max(e, last + CharInfoAt(last).length - 1);
+    }
     const int k = e - s + 1;
     const int m = static_cast<int>(newText.size());
     const int d = m - k;
@@ -289,14 +374,14 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
         starts_.Clear();
         starts_.Add(1);
         text_.Assign(newText.data(), newText.size());
-        ForEachBreak(newText, [&](int i) { starts_.Add(i + 3); });
+        ForEachBreak(newText, [&](int i) { starts_.Add(i + 2); });
         RecountWidths();
         full = true;
     } else {
         // Appending after a line's end with a line break leaves that line as
         // it was: its width need not be measured twice (every output line
         // arrives this way).
-        const bool keepsLineA = k == 0 && s == L + 1 && m >= 2 && newText[0] == '\r' && newText[1] == '\n';
+        const bool keepsLineA = k == 0 && s == L + 1 && m >= 1 && newText[0] == '\n';
         const int wb = keepsLineA ? 0 : LineWidthAt(b);
         if (!keepsLineA) RemoveWidth(a == b ? wb : LineWidthAt(a));
         for (int i = b; i > a; --i) RemoveWidth(i == b ? wb : LineWidthAt(i));
@@ -307,7 +392,7 @@ void TMemoModel::ReplaceRange(TCustomRange& range, std::string_view newText) {
 
         ForEachBreak(newText, [&](int i) {
             ++inserted;
-            starts_.Insert(a + inserted, s + i + 2);
+            starts_.Insert(a + inserted, s + i + 1);
         });
         starts_.AddFrom(a + inserted + 1, d);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The text model of the memo: one 8-bit text with CR LF line breaks, its
+// The text model of the memo: one UTF-8 text with LF line breaks, its
 // line-start table and widest-line cache, the edit primitive ReplaceRange
 // through which every change goes, the edit history, and the ranges that
 // follow the edits. The control draws it through IMemoView.
@@ -16,6 +16,7 @@
 #include "TGapVector.h"
 #include "TIntegerList.h"
 #include "TPoint.h"
+#include "base/Utf8.h"
 
 class TCustomRange;
 class TMCRange;
@@ -55,6 +56,18 @@ public:
     // Up to len characters from offset, clipped to the text.
     std::string Substr(int offset, int len) const;
 
+    // Offsets are bytes; a point's column counts characters, and a visual
+    // column counts screen cells (a tab to its stop, an East Asian wide
+    // character two, a combining mark none).
+    // The character at an offset (an ill-formed byte is one of its own).
+    Utf8Char CharInfoAt(int offset) const;
+    // The offset of the character that holds the byte at offset.
+    int CharStart(int offset) const;
+    // Where the caret goes one character on or back: a letter and its
+    // combining marks are one step; a line break is one.
+    int NextCharOffset(int offset) const;
+    int PrevCharOffset(int offset) const;
+
     int TabSize() const { return tabSize_; }
     void SetTabSize(int v);
     int MaxLineWidth() const;
@@ -73,7 +86,7 @@ public:
     void SetText(std::string_view s);
     virtual void Clear();
 
-    // A lone CR, a lone LF and LF CR become CR LF.
+    // CR LF and a lone CR become LF.
     static std::string AdjustLineBreaks(std::string_view s);
 
     // History.
@@ -137,6 +150,11 @@ protected:
 
 private:
     int LineIndexOf(int offset) const;
+    // The bytes of a line (0-based index) without its break; valid until
+    // the next call.
+    std::string_view LineView(int index) const;
+    // The offset just past a line's last byte: its line break, or L + 1.
+    int LineEnd(int index) const;
     int LineWidthAt(int index) const;
     void RecordUndo(int s, int k, int m, std::string_view removed);
     void Replay(bool redo);
@@ -145,6 +163,7 @@ private:
     void RecountWidths();
 
     mutable TGapVector<char> text_;
+    mutable std::string lineBuffer_;
     TIntegerList starts_;
     // How many lines have each width; the widest is the last key.
     std::map<int, int> widths_;

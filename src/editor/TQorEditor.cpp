@@ -69,15 +69,15 @@ void TQorEditor::KeyPress(char& c) {
         std::string indent;
         if (c == '\r' && autoIndent_) {
             LeadingBlanks(indent);
-            sel.SetText("\r\n" + indent);
+            sel.SetText("\n" + indent);
             sel.ScrollIntoView();
             c = 0;
         } else if (c == increaseStart_ && autoIndentIncrease_ && LeadingBlanks(indent)) {
             const int at = sel.RStart();
             const char next = Model().CharAt(at);
-            if (next == '\r' || at > Model().TextLength()) {
-                const std::string opening = std::string(1, increaseStart_) + "\r\n" + indent + "\t";
-                sel.SetText(opening + "\r\n" + indent + std::string(1, increaseEnd_));
+            if (next == '\n' || at > Model().TextLength()) {
+                const std::string opening = std::string(1, increaseStart_) + "\n" + indent + "\t";
+                sel.SetText(opening + "\n" + indent + std::string(1, increaseEnd_));
                 sel.CollapseTo(at + static_cast<int>(opening.size()));
                 sel.ScrollIntoView();
                 c = 0;

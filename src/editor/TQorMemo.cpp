@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,22 +19,26 @@
 #include "TFormattedRange.h"
 #include "TSelectionRange.h"
 #include "TVisibleRange.h"
-#include "base/CodePage.h"
+#include "base/Utf8.h"
 #include "base/TStrings.h"
 
 namespace {
 
-// The character a byte is drawn as: control characters have no glyph, so
-// they show a middle dot (a cell stays a cell).
-QChar ShownChar(unsigned char u) {
-    return u < 0x20 ? QChar(0x00B7) : u < 0x80 ? QChar(u) : QChar(static_cast<char16_t>(Cp1251ToUnicode(u)));
+// The character drawn for a character of the text: control characters
+// have no glyph, so they show a middle dot (a cell stays a cell).
+char32_t ShownCode(char32_t u) { return u < 0x20 ? 0x00B7 : u; }
+
+// Letters of every script, digits and the identifier marks make words.
+bool IsWordChar(const Utf8Char& ch) {
+    const char32_t c = ch.code;
+    if (!ch.valid) return false;
+    if (c >= 0x80) return IsLetterChar(c);
+    return c == '#' || c == '$' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+           (c >= 'a' && c <= 'z');
 }
 
-bool IsWordChar(char ch) {
-    const auto c = static_cast<unsigned char>(ch);
-    return c == '#' || c == '$' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-           (c >= 'a' && c <= 'z') || c >= 192;
-}
+// Ill-formed bytes show as their Windows-1251 letters, in their own colour.
+const QColor kLegacyByteColor(0x80, 0x00, 0x80);
 
 // Floor division: pixels left of or above the text map to earlier cells.
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -70,7 +75,7 @@ void TQorMemo::Init() {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAttribute(Qt::WA_InputMethodEnabled, true);
     resize(129, 129);
     setMinimumSize(64, 64);
 
@@ -247,21 +252,31 @@ void TQorMemo::LookUpGlyphs(TRunFont& rf) {
     // The font as this widget's screen resolves it, as the painter would.
     rf.Raw = QRawFont::fromFont(QFont(rf.Font, this));
     if (!rf.Raw.isValid()) return;
-    QString chars(256, QChar(u' '));
-    for (int u = 0; u < 256; ++u) {
-        if (u == '\t') continue;
-        chars[u] = ShownChar(static_cast<unsigned char>(u));
-    }
+    QString chars(128, QChar(u' '));
+    for (int u = 0; u < 128; ++u)
+        if (u != '\t') chars[u] = QChar(static_cast<char16_t>(ShownCode(static_cast<char32_t>(u))));
     const QList<quint32> glyphs = rf.Raw.glyphIndexesForString(chars);
-    if (glyphs.size() != 256) return;
+    if (glyphs.size() != 128) return;
     // The cells are placed by hand, so the font has to fill them the way the
     // layout would: one advance plus the spacing per cell.
     const QList<QPointF> adv = rf.Raw.advancesForGlyphIndexes(QList<quint32>{glyphs['M']});
     if (adv.size() != 1 || std::abs(adv[0].x() + rf.Font.letterSpacing() - cellW_) > 0.02) return;
-    // A byte whose glyph the font lacks (0) sends its run to the text layout,
-    // which finds a fallback font for it.
-    std::copy(glyphs.begin(), glyphs.end(), rf.Glyphs.begin());
+    std::copy(glyphs.begin(), glyphs.end(), rf.Ascii.begin());
+    rf.Other.clear();
     rf.GlyphState = 1;
+}
+
+quint32 TQorMemo::GlyphOf(TRunFont& rf, char32_t c) {
+    c = ShownCode(c);
+    if (c < 128) return rf.Ascii[c];
+    const auto it = rf.Other.find(c);
+    if (it != rf.Other.end()) return it->second;
+    const QList<quint32> g = rf.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    // A character the font lacks (0) is laid out as text, where Qt finds a
+    // fallback font for it.
+    const quint32 glyph = g.size() == 1 ? g[0] : 0;
+    rf.Other.emplace(c, glyph);
+    return glyph;
 }
 
 void TQorMemo::FontChanged() {
@@ -489,8 +504,8 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
     const QPalette& pal = palette();
     // The row is drawn in two passes: first the backgrounds, neighbours of
     // one colour in one rectangle, then the glyphs, all glyphs of one font
-    // and colour in one glyph run. Runs that need the text layout (a byte
-    // without a glyph, a decorated font) or a clip are drawn one by one.
+    // and colour in one glyph run. Characters the font lacks are laid out
+    // one cluster at a time at their cells; a decorated font's runs whole.
     for (TGlyphBatch& b : batches_) {
         b.Glyphs.clear();
         b.Positions.clear();
@@ -524,34 +539,31 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
             int e = run->REnd();
             // The line break takes no cell; the run's colour fills the rest
             // of the row after the line's last character.
-            bool endsLine = false;
-            if (m.CharAt(e) == '\n') {
-                --e;
-                if (e >= s && m.CharAt(e) == '\r') --e;
-                endsLine = true;
-            } else if (m.CharAt(e) == '\r') {
-                --e;
-                endsLine = true;
-            }
+            const bool endsLine = m.CharAt(e) == '\n';
+            if (endsLine) --e;
+            const std::string text = m.Substr(s, e - s + 1);
             const TFont* f = run->GetFont();
             TRunFont& rf = RunFont(f);
             if (rf.GlyphState == 0) LookUpGlyphs(rf);
             const QColor pen = ToQColor(f ? f->Color : clWindowText, pal);
-            const int phase = tabPhase;
             // Count the cells first: whether the run is clipped depends on
             // where it ends.
             int cells = 0;
             bool blank = true;
-            for (int o = s; o <= e; ++o) {
-                const char ch = m.CharAt(o);
-                if (ch == '\t') {
-                    cells += tabPhase;
-                    tabPhase = tab;
+            int phase = tabPhase;
+            for (size_t i = 0; i < text.size();) {
+                const Utf8Char ch = DecodeUtf8(text, i);
+                i += ch.length;
+                if (ch.valid && ch.code == '\t') {
+                    cells += phase;
+                    phase = tab;
                     continue;
                 }
-                if (ch != ' ') blank = false;
-                ++cells;
-                if (--tabPhase < 1) tabPhase += tab;
+                if (!(ch.valid && ch.code == ' ')) blank = false;
+                const int w = CharCells(ch);
+                cells += w;
+                phase -= w;
+                while (phase < 1) phase += tab;
             }
             const int right = endsLine ? std::max(clientW, x) : x + cells * cellW_;
             QRect cell(x, y, right - x, cellH_);
@@ -559,39 +571,90 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
             // Runs outside the columns being repainted are left out.
             if (cell.width() > 0 && cell.right() >= spanLeft_ && cell.left() <= spanRight_) {
                 fill(cell, ToQColor(run->GetColor(), pal));
-                // Blanks draw nothing, unless the font underlines them.
-                if (!blank || rf.GlyphState != 1) {
-                    bool byGlyphs = rf.GlyphState == 1 && cell.left() == x;
-                    if (byGlyphs) {
-                        // Blanks only advance; every other byte is one glyph
-                        // at its cell.
-                        TGlyphBatch& b = batchFor(&rf, pen);
-                        const size_t mark = b.Glyphs.size();
-                        int col = 0, ph = phase;
-                        for (int o = s; o <= e && byGlyphs; ++o) {
-                            const auto u = static_cast<unsigned char>(m.CharAt(o));
-                            if (u == '\t') {
-                                col += ph;
-                                ph = tab;
-                                continue;
-                            }
-                            if (u != ' ') {
-                                const quint32 g = rf.Glyphs[u];
-                                if (g == 0) byGlyphs = false;
-                                b.Glyphs.push_back(g);
-                                b.Positions.emplace_back(x + col * cellW_, y + ascent_);
-                            }
-                            ++col;
-                            if (--ph < 1) ph += tab;
+                if (rf.GlyphState != 1) {
+                    // A decorated font lays its run out whole (blanks too:
+                    // they carry the underline).
+                    QString shown;
+                    int ph = tabPhase;
+                    for (size_t i = 0; i < text.size();) {
+                        const Utf8Char ch = DecodeUtf8(text, i);
+                        i += ch.length;
+                        if (ch.valid && ch.code == '\t') {
+                            shown += QString(ph, QLatin1Char(' '));
+                            ph = tab;
+                            continue;
                         }
-                        if (!byGlyphs) {
-                            b.Glyphs.resize(mark);
-                            b.Positions.resize(mark);
-                        }
+                        const char32_t u = ShownCode(ch.code);
+                        shown += QString::fromUcs4(&u, 1);
+                        ph -= CharCells(ch);
+                        while (ph < 1) ph += tab;
                     }
-                    if (!byGlyphs) textRuns_.push_back({&rf, pen, cell, x, s, e, phase});
+                    textRuns_.push_back({&rf, pen, cell, x, shown});
+                } else if (!blank) {
+                    // Every character at its own cell: a glyph where the font
+                    // has one, else its cluster laid out as text there.
+                    const bool clipped = cell.left() != x;
+                    int col = 0, ph = tabPhase;
+                    for (size_t i = 0; i < text.size();) {
+                        const size_t at = i;
+                        const Utf8Char ch = DecodeUtf8(text, i);
+                        i += ch.length;
+                        if (ch.valid && ch.code == '\t') {
+                            col += ph;
+                            ph = tab;
+                            continue;
+                        }
+                        const int w = CharCells(ch);
+                        // A cluster: the character and the marks after it.
+                        size_t end = i;
+                        while (end < text.size()) {
+                            const Utf8Char mark = DecodeUtf8(text, end);
+                            if (CharCells(mark) != 0 || (mark.valid && mark.code == '\t')) break;
+                            end += mark.length;
+                        }
+                        const QColor& cpen = ch.valid ? pen : kLegacyByteColor;
+                        const int px = x + col * cellW_;
+                        bool byGlyphs = !clipped;
+                        std::vector<quint32> glyphs;
+                        if (byGlyphs) {
+                            for (size_t k = at; k < end;) {
+                                const Utf8Char c = DecodeUtf8(text, k);
+                                k += c.length;
+                                if (c.valid && c.code == ' ') continue;
+                                const quint32 g = GlyphOf(rf, c.code);
+                                if (g == 0) {
+                                    byGlyphs = false;
+                                    break;
+                                }
+                                glyphs.push_back(g);
+                            }
+                        }
+                        if (byGlyphs) {
+                            TGlyphBatch& b = batchFor(&rf, cpen);
+                            // Marks are drawn where the letter's advance ends.
+                            for (size_t k = 0; k < glyphs.size(); ++k) {
+                                b.Glyphs.push_back(glyphs[k]);
+                                b.Positions.emplace_back(px + (k == 0 ? 0 : w * cellW_), y + ascent_);
+                            }
+                        } else if (!(ch.valid && ch.code == ' ' && end == i)) {
+                            QString shown;
+                            for (size_t k = at; k < end;) {
+                                const Utf8Char c = DecodeUtf8(text, k);
+                                k += c.length;
+                                const char32_t u = ShownCode(c.code);
+                                shown += QString::fromUcs4(&u, 1);
+                            }
+                            QRect box(px, y, std::max(w, 1) * cellW_, cellH_);
+                            textRuns_.push_back({&rf, cpen, box.intersected(cell), px, shown});
+                        }
+                        col += w;
+                        ph -= w;
+                        while (ph < 1) ph += tab;
+                        i = end;
+                    }
                 }
             }
+            tabPhase = phase;
             x = right;
         }
         if (run->FreeAfterDraw()) delete run;
@@ -615,33 +678,13 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
     for (const TTextRun& t : textRuns_) {
         p.setPen(t.Pen);
         p.setFont(t.Font->Font);
-        // Only a glyph cut by the left margin needs a clip.
-        const bool clip = t.Cell.left() != t.X;
-        if (clip) {
-            p.save();
-            p.setClipRect(t.Cell, Qt::IntersectClip);
-        }
-        p.drawText(t.X, t.Cell.top() + ascent_, ShownText(t.Start, t.End, t.TabPhase));
-        if (clip) p.restore();
+        // A fallback glyph stays inside its cells, and a glyph cut by the
+        // left margin inside the text area.
+        p.save();
+        p.setClipRect(t.Cell, Qt::IntersectClip);
+        p.drawText(t.X, t.Cell.top() + ascent_, t.Text);
+        p.restore();
     }
-}
-
-QString TQorMemo::ShownText(int s, int e, int tabPhase) const {
-    const TMemoModel& m = *model_;
-    const int tab = m.TabSize();
-    QString shown;
-    shown.reserve(e - s + 1);
-    for (int o = s; o <= e; ++o) {
-        const char ch = m.CharAt(o);
-        if (ch == '\t') {
-            shown += QString(tabPhase, QLatin1Char(' '));
-            tabPhase = tab;
-            continue;
-        }
-        shown += ShownChar(static_cast<unsigned char>(ch));
-        if (--tabPhase < 1) tabPhase += tab;
-    }
-    return shown;
 }
 
 // ---------------------------------------------------------------------------
@@ -777,12 +820,7 @@ void TQorMemo::UpdateCaretRect() {
     if (CaretVisible()) update(CaretRect().intersected(ClientArea()));
 }
 
-TPoint TQorMemo::CaretPoint() const {
-    const TSelectionRange& sel = model_->Selection();
-    const int c = sel.CaretOffset();
-    if (model_->CharAt(c) == '\n' && model_->CharAt(c - 1) == '\r') return {1, model_->OffsetToPoint(c).Y + 1};
-    return model_->OffsetToPoint(c);
-}
+TPoint TQorMemo::CaretPoint() const { return model_->OffsetToPoint(model_->Selection().CaretOffset()); }
 
 void TQorMemo::HideCaret() {
     if (!caretShown_) return;
@@ -905,11 +943,14 @@ void TQorMemo::Undo(bool redo) {
 int TQorMemo::WordLeft(int c) const {
     if (c <= 1) return 1;
     const TMemoModel& m = *model_;
-    if (m.CharAt(c - 1) == '\n' && m.CharAt(c - 2) == '\r') return c - 2;
-    auto isBreak = [&](int o) { return m.CharAt(o) == '\r' || m.CharAt(o) == '\n'; };
-    const bool word = IsWordChar(m.CharAt(c - 1));
-    int p = c;
-    while (p > 1 && !isBreak(p - 1) && IsWordChar(m.CharAt(p - 1)) == word) --p;
+    int p = m.PrevCharOffset(c);
+    if (m.CharAt(p) == '\n') return p;
+    const bool word = IsWordChar(m.CharInfoAt(p));
+    while (p > 1) {
+        const int before = m.PrevCharOffset(p);
+        if (m.CharAt(before) == '\n' || IsWordChar(m.CharInfoAt(before)) != word) break;
+        p = before;
+    }
     return p;
 }
 
@@ -917,11 +958,10 @@ int TQorMemo::WordRight(int c) const {
     const TMemoModel& m = *model_;
     const int L = m.TextLength();
     if (c > L) return L + 1;
-    if (m.CharAt(c) == '\r' && m.CharAt(c + 1) == '\n') return c + 2;
-    auto isBreak = [&](int o) { return m.CharAt(o) == '\r' || m.CharAt(o) == '\n'; };
-    const bool word = IsWordChar(m.CharAt(c));
+    if (m.CharAt(c) == '\n') return c + 1;
+    const bool word = IsWordChar(m.CharInfoAt(c));
     int p = c;
-    while (p <= L && !isBreak(p) && IsWordChar(m.CharAt(p)) == word) ++p;
+    while (p <= L && m.CharAt(p) != '\n' && IsWordChar(m.CharInfoAt(p)) == word) p = m.NextCharOffset(p);
     return p;
 }
 
@@ -947,15 +987,33 @@ void TQorMemo::keyPressEvent(QKeyEvent* e) {
     // characters to type.
     if (u == 0x7F || (u < 0x20 && u != '\t' && u != '\r')) return;
     if (u >= 0x80) {
-        // A character beyond ASCII goes in as its UTF-8 bytes.
-        if (readOnly_) return;
-        TSelectionRange& sel = model_->Selection();
-        sel.SetText(text.toStdString());
-        sel.ScrollIntoView();
+        InsertTyped(text);
         return;
     }
     char c = static_cast<char>(u);
     KeyPress(c);
+}
+
+void TQorMemo::InsertTyped(const QString& text) {
+    // Characters beyond ASCII go in whole, as their UTF-8 bytes.
+    if (readOnly_ || text.isEmpty()) return;
+    TSelectionRange& sel = model_->Selection();
+    sel.SetText(text.toStdString());
+    sel.ScrollIntoView();
+}
+
+void TQorMemo::inputMethodEvent(QInputMethodEvent* e) {
+    // A composed character arrives whole when the input method commits it.
+    if (!e->commitString().isEmpty()) InsertTyped(e->commitString());
+    e->accept();
+}
+
+QVariant TQorMemo::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled: return !readOnly_;
+        case Qt::ImCursorRectangle: return CaretRect();
+        default: return QWidget::inputMethodQuery(query);
+    }
 }
 
 void TQorMemo::KeyPress(char& c) {
@@ -965,7 +1023,7 @@ void TQorMemo::KeyPress(char& c) {
     if (readOnly_) return;
     TSelectionRange& sel = model_->Selection();
     if (c == '\r') {
-        sel.SetText("\r\n");
+        sel.SetText("\n");
     } else {
         sel.SetText(std::string_view(&c, 1));
     }
@@ -1073,11 +1131,7 @@ void TQorMemo::KeyDown(int& key, Qt::KeyboardModifiers mods) {
         case Qt::Key_Backspace:
             if (readOnly_) break;
             if (plain) {
-                if (m.CharAt(caret - 1) == '\n' && m.CharAt(caret - 2) == '\r') {
-                    deleteWith(caret - 2, caret - 1);
-                } else {
-                    deleteWith(caret - 1, caret - 1);
-                }
+                deleteWith(caret > 1 ? m.PrevCharOffset(caret) : caret, caret - 1);
             } else if (alt && !ctrl) {
                 Undo(shift);
             }
@@ -1097,8 +1151,7 @@ void TQorMemo::KeyDown(int& key, Qt::KeyboardModifiers mods) {
             if (ctrl) {
                 target = WordLeft(caret);
             } else {
-                target = m.CharAt(caret - 1) == '\n' && m.CharAt(caret - 2) == '\r' ? caret - 2 : caret - 1;
-                target = std::max(1, target);
+                target = m.PrevCharOffset(caret);
             }
             break;
         case Qt::Key_Right:
@@ -1106,8 +1159,7 @@ void TQorMemo::KeyDown(int& key, Qt::KeyboardModifiers mods) {
             if (ctrl) {
                 target = WordRight(caret);
             } else {
-                target = m.CharAt(caret) == '\r' && m.CharAt(caret + 1) == '\n' ? caret + 2 : caret + 1;
-                target = std::min(m.TextLength() + 1, target);
+                target = m.NextCharOffset(caret);
             }
             break;
         case Qt::Key_Up:
@@ -1128,11 +1180,7 @@ void TQorMemo::KeyDown(int& key, Qt::KeyboardModifiers mods) {
         case Qt::Key_Delete:
             if (readOnly_) break;
             if (plain) {
-                if (m.CharAt(caret) == '\r' && m.CharAt(caret + 1) == '\n') {
-                    deleteWith(caret, caret + 1);
-                } else {
-                    deleteWith(caret, caret <= m.TextLength() ? caret : caret - 1);
-                }
+                deleteWith(caret, caret <= m.TextLength() ? m.NextCharOffset(caret) - 1 : caret - 1);
             } else if (shift && !ctrl && !alt) {
                 CutToClipboard();
             }
@@ -1202,9 +1250,11 @@ void TQorMemo::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TQorMemo::SelectWordAtCaret() {
     TSelectionRange& sel = model_->Selection();
+    const TMemoModel& m = *model_;
     int s = sel.RStart(), en = sel.REnd();
-    while (s > 1 && IsWordChar(model_->CharAt(s - 1))) --s;
-    while (en < model_->TextLength() && IsWordChar(model_->CharAt(en + 1))) ++en;
+    while (s > 1 && m.CharAt(s - 1) != '\n' && IsWordChar(m.CharInfoAt(m.PrevCharOffset(s)))) s = m.PrevCharOffset(s);
+    while (en < m.TextLength() && m.CharAt(en + 1) != '\n' && IsWordChar(m.CharInfoAt(en + 1)))
+        en = m.NextCharOffset(en + 1) - 1;
     sel.BeginUpdate();
     sel.SetBackwards(false);
     sel.SetRStart(s);

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <unordered_map>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -150,6 +151,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -170,24 +173,26 @@ private:
     void PaintArea(QPainter& p, const QRegion& region);
     void PaintTextLine(QPainter& p, int line, int y);
     void ApplyScroll(bool vertical, TScrollCode code, int pos);
-    // A font the text is drawn in, with the glyph of every byte looked up
-    // once: a run whose glyphs the font has is drawn straight from them,
-    // without laying the text out again for each frame.
+    // A font the text is drawn in, with the glyph of each character looked
+    // up once: characters the font has are drawn straight from their glyphs,
+    // without laying the text out again for each frame; the others are laid
+    // out one by one at their cells, where Qt finds a fallback font.
     struct TRunFont {
         TFont Key;
         QFont Font;
         QRawFont Raw;
-        std::array<quint32, 256> Glyphs{};
-        // 0: not looked up yet, 1: drawn from Glyphs, -1: drawn as text.
+        std::array<quint32, 128> Ascii{};
+        std::unordered_map<char32_t, quint32> Other;
+        // 0: not looked up yet, 1: drawn from glyphs, -1: drawn as text.
         int GlyphState = 0;
     };
     TRunFont& RunFont(const TFont* f);
     void LookUpGlyphs(TRunFont& rf);
-    // The bytes s .. e as characters, tabs expanded from the given phase.
-    QString ShownText(int s, int e, int tabPhase) const;
+    // The font's glyph for a character, 0 when it has none.
+    quint32 GlyphOf(TRunFont& rf, char32_t c);
+    void InsertTyped(const QString& text);
     bool Showing() const;
-    // The caret's (column, line), with a caret on the LF of a line break
-    // shown at the start of the next line.
+    // The caret's (column, line).
     TPoint CaretPoint() const;
     QPoint CaretPixel() const;
     void MoveCaret(int offset, bool extend);
@@ -227,14 +232,14 @@ private:
         std::vector<quint32> Glyphs;
         std::vector<QPointF> Positions;
     };
+    // Characters drawn through the text layout: a cluster (a character
+    // and its combining marks) at its cell, or a whole run of a decorated font.
     struct TTextRun {
         TRunFont* Font;
         QColor Pen;
         QRect Cell;
         int X;
-        int Start;
-        int End;
-        int TabPhase;
+        QString Text;
     };
     // The columns (client pixels) of the row being painted that need
     // drawing; PaintArea narrows them to the dirty rectangles.

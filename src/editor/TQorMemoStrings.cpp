@@ -12,7 +12,7 @@ void TQorMemoStrings::Replace(int start, int end, std::string_view s) {
 
 std::string TQorMemoStrings::Get(int i) const {
     const int start = memo_.PointToOffset(1, i + 1);
-    const int end = memo_.PointToOffset(-2, i + 2);
+    const int end = memo_.PointToOffset(-1, i + 2);
     return memo_.Substr(start, end - start + 1);
 }
 
@@ -23,12 +23,12 @@ std::string TQorMemoStrings::GetTextStr() const { return std::string(memo_.Text(
 void TQorMemoStrings::SetTextStr(std::string_view s) { memo_.SetText(s); }
 
 void TQorMemoStrings::Put(int i, std::string_view s) {
-    Replace(memo_.PointToOffset(1, i + 1), memo_.PointToOffset(-2, i + 2), s);
+    Replace(memo_.PointToOffset(1, i + 1), memo_.PointToOffset(-1, i + 2), s);
 }
 
 void TQorMemoStrings::Delete(int i) {
     if (i >= memo_.LineCount() - 1) {
-        Replace(memo_.PointToOffset(-1, i + 1), memo_.PointToOffset(-2, i + 2), "");
+        Replace(memo_.PointToOffset(0, i + 1), memo_.PointToOffset(-1, i + 2), "");
     } else {
         Replace(memo_.PointToOffset(1, i + 1), memo_.PointToOffset(0, i + 2), "");
     }
@@ -43,7 +43,7 @@ void TQorMemoStrings::DeleteLines(int first, int count) {
     } else if (first == 0) {
         Replace(1, memo_.TextLength(), "");
     } else {
-        Replace(memo_.PointToOffset(-1, first + 1), memo_.PointToOffset(-2, n + 1), "");
+        Replace(memo_.PointToOffset(0, first + 1), memo_.PointToOffset(-1, n + 1), "");
     }
 }
 
@@ -52,15 +52,15 @@ void TQorMemoStrings::Insert(int i, std::string_view s) {
         memo_.SetText(s);
     } else if (i >= memo_.LineCount()) {
         std::string line;
-        line.reserve(s.size() + 2);
-        line += "\r\n";
+        line.reserve(s.size() + 1);
+        line += '\n';
         line += s;
         const int at = memo_.TextLength() + 1;
         Replace(at, at - 1, line);
         if (memo_.View()) memo_.View()->ScrollToBottom();
     } else {
         std::string line(s);
-        line += "\r\n";
+        line += '\n';
         const int at = memo_.PointToOffset(1, i + 1);
         Replace(at, at - 1, line);
     }

@@ -78,7 +78,8 @@ void TWordLists::Update(TCollectionItem*) {
 // Custom styles
 
 namespace {
-std::string StyleText(std::string_view v) { return v == "#13" ? std::string("\r") : std::string(v); }
+// "#13" stands for the end of a line, which is LF.
+std::string StyleText(std::string_view v) { return v == "#13" ? std::string("\n") : std::string(v); }
 }  // namespace
 
 TCustomStyle::TCustomStyle(TCollection* collection) : TCollectionItem(collection) {}

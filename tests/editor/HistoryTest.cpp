@@ -50,14 +50,14 @@ TEST(History, TypingDeleteAndBackspaceMergeIntoOneRecord) {
 
 TEST(History, UndoRedoRoundTripAndNewEditsDropRedo) {
     TMemoModel m;
-    m.SetText("one\r\ntwo");
+    m.SetText("one\r\ntwo");  // read as "one\ntwo"
     m.Selection().SetRStart(2);
-    m.Selection().SetREnd(6);
+    m.Selection().SetREnd(5);
     m.Selection().SetText("X\nY");
     const std::string after(m.Text());
-    EXPECT_EQ(after, "oX\r\nYwo");
+    EXPECT_EQ(after, "oX\nYwo");
     m.Undo();
-    EXPECT_EQ(m.Text(), "one\r\ntwo");
+    EXPECT_EQ(m.Text(), "one\ntwo");
     EXPECT_TRUE(m.CanUndo(true));
     m.Redo();
     EXPECT_EQ(m.Text(), after);
@@ -66,36 +66,36 @@ TEST(History, UndoRedoRoundTripAndNewEditsDropRedo) {
     Type(m, "z");
     EXPECT_FALSE(m.CanUndo(true));
     m.Redo();  // nothing to redo: nothing happens
-    EXPECT_EQ(m.Text(), "zone\r\ntwo");
+    EXPECT_EQ(m.Text(), "zone\ntwo");
     while (m.CanUndo()) m.Undo();
     EXPECT_EQ(m.Text(), "");
 }
 
 TEST(History, IndentLinesIsOneGroup) {
     TMemoModel m;
-    m.SetText("a\r\n\tb\r\nc");
+    m.SetText("a\n\tb\nc");
     const size_t base = m.UndoList().size();
     int changes = 0;
     m.OnChange = [&] { ++changes; };
     m.Selection().SetRStart(1);
     m.Selection().SetREnd(m.TextLength());
     m.IndentLines(2);
-    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    EXPECT_EQ(m.Text(), "\t\ta\n\t\t\tb\n\t\tc");
     EXPECT_EQ(changes, 1);  // the lines change inside one notification
     EXPECT_EQ(m.Selection().RStart(), 1);  // the selection takes in the new tabs
     m.IndentLines(-2);
-    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    EXPECT_EQ(m.Text(), "a\n\tb\nc");
     m.Selection().CollapseTo(5);
     m.IndentLines(-5);  // only the tabs there are go; spaces would stay
-    EXPECT_EQ(m.Text(), "a\r\nb\r\nc");
+    EXPECT_EQ(m.Text(), "a\nb\nc");
     m.Undo();
-    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    EXPECT_EQ(m.Text(), "a\n\tb\nc");
     m.Undo();
-    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    EXPECT_EQ(m.Text(), "\t\ta\n\t\t\tb\n\t\tc");
     m.Undo();
-    EXPECT_EQ(m.Text(), "a\r\n\tb\r\nc");
+    EXPECT_EQ(m.Text(), "a\n\tb\nc");
     EXPECT_EQ(m.UndoList().size(), base);
     m.Redo();
-    EXPECT_EQ(m.Text(), "\t\ta\r\n\t\t\tb\r\n\t\tc");
+    EXPECT_EQ(m.Text(), "\t\ta\n\t\t\tb\n\t\tc");
     EXPECT_EQ(m.Selection().RLength(), 0);  // a group leaves a caret
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "editor/ConsoleInputColoring.h"
@@ -44,9 +45,9 @@ void ExpectSameAsFullColouring(TEditorModel& m) {
 
 TEST(Syntax, SelectLineWithStringAndComment) {
     Editor e;
-    e.m.SetText("select 'a--b' -- note\r\nx");
+    e.m.SetText("select 'a--b' -- note\nx");
     EXPECT_EQ(Tokens(e.m), (std::vector<std::string>{"WordList:select", "NormalText: ", "CustomStyle:'a--b'",
-                                                     "NormalText: ", "CustomStyle:-- note\r\n", "NormalText:x"}));
+                                                     "NormalText: ", "CustomStyle:-- note\n", "NormalText:x"}));
     EXPECT_EQ(ColorAt(e.m, 1), clNavy);
     EXPECT_EQ(ColorAt(e.m, 9), clBlue);
     EXPECT_EQ(ColorAt(e.m, 20), clGray);
@@ -57,13 +58,13 @@ TEST(Syntax, SelectLineWithStringAndComment) {
 
 TEST(Syntax, UnclosedBlockCommentRunsToTheEnd) {
     Editor e;
-    e.m.SetText("a /* b\r\nc d");
-    EXPECT_EQ(Tokens(e.m), (std::vector<std::string>{"NormalText:a ", "CustomStyle:/* b\r\nc d"}));
+    e.m.SetText("a /* b\nc d");
+    EXPECT_EQ(Tokens(e.m), (std::vector<std::string>{"NormalText:a ", "CustomStyle:/* b\nc d"}));
     TMCRange end(static_cast<TMemoModel*>(&e.m));
     end.SetRStart(e.m.PointToOffset(2, 2));
     end.SetREnd(end.RStart() - 1);
     end.SetText("*/");
-    EXPECT_EQ(Tokens(e.m), (std::vector<std::string>{"NormalText:a ", "CustomStyle:/* b\r\nc*/", "NormalText: d"}));
+    EXPECT_EQ(Tokens(e.m), (std::vector<std::string>{"NormalText:a ", "CustomStyle:/* b\nc*/", "NormalText: d"}));
 }
 
 TEST(Syntax, NumbersWordsAndSymbols) {
@@ -104,7 +105,7 @@ TEST(Syntax, SettingsObjectsAndCopies) {
     copy.Assign(e.m.SyntaxColoring());
     EXPECT_EQ(copy.WordLists().Count(), 3);
     ASSERT_EQ(copy.CustomStyles().Count(), 3);
-    EXPECT_EQ(copy.CustomStyles().Items(1)->EndText(), "\r");  // "#13"
+    EXPECT_EQ(copy.CustomStyles().Items(1)->EndText(), "\n");  // "#13": the end of a line
     copy.SetEnabled(false);  // colours nothing by itself
     EXPECT_NE(e.m.FirstRange(), nullptr);
     e.m.SetSyntaxColoring(copy);
@@ -145,7 +146,7 @@ TEST(Syntax, SwitchableStyleEndsWhereAnotherBegins) {
 
 TEST(Syntax, EditsColourIncrementallyLikeAFullPass) {
     std::mt19937 rng(777);
-    const char* pieces[] = {"select ", "SELECT", "'", "--", "/*", "*/", "(", ")", " ", "\r\n", "x1", "3.14",
+    const char* pieces[] = {"select ", "SELECT", "'", "--", "/*", "*/", "(", ")", " ", "\n", "x1", "3.14",
                             "$1",      "#",      "from", "LIKE", "a", "+", "-", "*", "/", "\t", "sum(", "where"};
     auto randomText = [&](int n) {
         std::string s;
@@ -180,7 +181,7 @@ TEST(Syntax, EditsColourIncrementallyLikeAFullPass) {
 
 TEST(Syntax, AnEditRescansOnlyNearbyTokens) {
     Editor e;
-    e.m.SetText("select a from t;\r\nselect b from u where c = 'x';\r\nupdate t set a = 1;");
+    e.m.SetText("select a from t;\nselect b from u where c = 'x';\nupdate t set a = 1;");
     TSyntaxRange* last = e.m.LastRange();
     TSyntaxRange* first = e.m.FirstRange();
     TMCRange r(static_cast<TMemoModel*>(&e.m));
@@ -189,7 +190,7 @@ TEST(Syntax, AnEditRescansOnlyNearbyTokens) {
     r.SetText("Z");
     EXPECT_EQ(e.m.LastRange(), last);  // the tail of the chain survived
     EXPECT_EQ(e.m.FirstRange(), first);
-    EXPECT_EQ(e.m.FindSyntaxRange(e.m.PointToOffset(1, 2))->GetText(), "\r\nseZlect b ");
+    EXPECT_EQ(e.m.FindSyntaxRange(e.m.PointToOffset(1, 2))->GetText(), "\nseZlect b ");
     EXPECT_EQ(e.m.LastRange()->RStart(), e.m.TextLength());  // moved with the edit
     TFont f = e.m.Font();
     f.Name = "Other";
@@ -197,4 +198,23 @@ TEST(Syntax, AnEditRescansOnlyNearbyTokens) {
     EXPECT_NE(e.m.LastRange(), last);
     EXPECT_EQ(e.m.FirstRange()->GetFont()->Name, "Other");
     EXPECT_EQ(e.m.FirstRange()->GetFont()->Color, clNavy);
+}
+
+// Letters of every script make one word: a word list finds "цена" and
+// "prénom", and the scanner never cuts a character.
+TEST(Syntax, WordsOfEveryScript) {
+    Editor e;
+    e.m.SyntaxColoring().BeginUpdate();
+    TWordList* list = e.m.SyntaxColoring().WordLists().Add();
+    list->Words().Add("цена");
+    list->Words().Add("prénom");
+    e.m.SyntaxColoring().EndUpdate();
+    e.m.SetText("select Цена, prénom, 漢字 from t -- ёж\nx");
+    const std::vector<std::string> tokens = Tokens(e.m);
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), "WordList:Цена"), tokens.end());
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), "WordList:prénom"), tokens.end());
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), "CustomStyle:-- ёж\n"), tokens.end());
+    std::string joined;
+    for (const auto& t : tokens) joined += t.substr(t.find(':') + 1);
+    EXPECT_EQ(joined, e.m.Text());
 }
