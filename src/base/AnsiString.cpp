@@ -1,5 +1,6 @@
 #include "AnsiString.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -87,15 +88,51 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+namespace {
+// The upper-case form of the character at s[i] as UTF-8 bytes in out (an
+// ill-formed byte stays itself); i moves past the character.
+size_t FoldNext(std::string_view s, size_t& i, char (&out)[4]) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        out[0] = static_cast<char>(kAsciiUpper[c]);
+        ++i;
+        return 1;
+    }
+    const Utf8Char ch = DecodeUtf8(s, i);
+    i += ch.length;
+    if (!ch.valid) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    std::string bytes;
+    AppendUtf8(bytes, UpperChar(ch.code));
+    std::memcpy(out, bytes.data(), bytes.size());
+    return bytes.size();
+}
+
+// Compares character by character after folding letter case, without
+// building upper-case copies of either text.
+int CompareFoldedUtf8(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        char fa[4], fb[4];
+        const size_t na = FoldNext(a, i, fa), nb = FoldNext(b, j, fb);
+        const int c = std::memcmp(fa, fb, std::min(na, nb));
+        if (c != 0) return c;
+        if (na != nb) return na < nb ? -1 : 1;
+    }
+    return (i < a.size() ? 1 : 0) - (j < b.size() ? 1 : 0);
+}
+}  // namespace
+
 int AnsiCompareText(std::string_view a, std::string_view b) {
-    const int c = IsAscii(a) && IsAscii(b) ? CompareFolded(a, b, kAsciiUpper)
-                                           : AnsiCompareStr(Utf8UpperCase(a), Utf8UpperCase(b));
+    const int c = IsAscii(a) && IsAscii(b) ? CompareFolded(a, b, kAsciiUpper) : CompareFoldedUtf8(a, b);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) {
     if (IsAscii(a) && IsAscii(b)) return a.size() == b.size() && CompareFolded(a, b, kAsciiUpper) == 0;
-    return Utf8UpperCase(a) == Utf8UpperCase(b);
+    return CompareFoldedUtf8(a, b) == 0;
 }
 
 bool SameText(std::string_view a, std::string_view b) {

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QTextLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -263,18 +264,37 @@ void TQorMemo::LookUpGlyphs(TRunFont& rf) {
     if (adv.size() != 1 || std::abs(adv[0].x() + rf.Font.letterSpacing() - cellW_) > 0.02) return;
     std::copy(glyphs.begin(), glyphs.end(), rf.Ascii.begin());
     rf.Other.clear();
+    rf.Fallbacks.clear();
     rf.GlyphState = 1;
 }
 
-quint32 TQorMemo::GlyphOf(TRunFont& rf, char32_t c) {
+TQorMemo::TGlyph TQorMemo::GlyphOf(TRunFont& rf, char32_t c) {
     c = ShownCode(c);
-    if (c < 128) return rf.Ascii[c];
+    if (c < 128) return {&rf.Raw, rf.Ascii[c]};
     const auto it = rf.Other.find(c);
     if (it != rf.Other.end()) return it->second;
-    const QList<quint32> g = rf.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
-    // A character the font lacks (0) is laid out as text, where Qt finds a
-    // fallback font for it.
-    const quint32 glyph = g.size() == 1 ? g[0] : 0;
+    TGlyph glyph;
+    const QList<quint32> own = rf.Raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+    if (own.size() == 1 && own[0] != 0) {
+        glyph = {&rf.Raw, own[0]};
+    } else {
+        // Laid out once, the character shows which font Qt falls back to;
+        // its glyph is drawn from that font from then on.
+        QTextLayout layout(QString::fromUcs4(&c, 1), QFont(rf.Font, this));
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.size() == 1 && runs[0].glyphIndexes().size() == 1 && runs[0].glyphIndexes()[0] != 0) {
+            const QRawFont raw = runs[0].rawFont();
+            auto same = std::find(rf.Fallbacks.begin(), rf.Fallbacks.end(), raw);
+            if (same == rf.Fallbacks.end()) {
+                rf.Fallbacks.push_back(raw);
+                same = rf.Fallbacks.end() - 1;
+            }
+            glyph = {&*same, runs[0].glyphIndexes()[0]};
+        }
+    }
     rf.Other.emplace(c, glyph);
     return glyph;
 }
@@ -523,12 +543,12 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
         bgRect = cell;
         bgColor = c;
     };
-    auto batchFor = [&](TRunFont* f, const QColor& c) -> TGlyphBatch& {
+    auto batchFor = [&](const QRawFont* f, const QColor& c) -> TGlyphBatch& {
         for (size_t i = 0; i < usedBatches_; ++i)
-            if (batches_[i].Font == f && batches_[i].Pen == c) return batches_[i];
+            if (batches_[i].Raw == f && batches_[i].Pen == c) return batches_[i];
         if (usedBatches_ == batches_.size()) batches_.emplace_back();
         TGlyphBatch& b = batches_[usedBatches_++];
-        b.Font = f;
+        b.Raw = f;
         b.Pen = c;
         return b;
     };
@@ -541,7 +561,8 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
             // of the row after the line's last character.
             const bool endsLine = m.CharAt(e) == '\n';
             if (endsLine) --e;
-            const std::string text = m.Substr(s, e - s + 1);
+            runText_ = m.Substr(s, e - s + 1);
+            const std::string& text = runText_;
             const TFont* f = run->GetFont();
             TRunFont& rf = RunFont(f);
             if (rf.GlyphState == 0) LookUpGlyphs(rf);
@@ -596,6 +617,24 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
                     const bool clipped = cell.left() != x;
                     int col = 0, ph = tabPhase;
                     for (size_t i = 0; i < text.size();) {
+                        const auto byte = static_cast<unsigned char>(text[i]);
+                        // Printable ASCII, nearly all of a script: one glyph
+                        // in one cell, no decoding.
+                        if (byte >= 0x20 && byte < 0x7F && !clipped &&
+                            (i + 1 == text.size() || static_cast<unsigned char>(text[i + 1]) < 0x80)) {
+                            const quint32 g = byte == ' ' ? 1 : rf.Ascii[byte];
+                            if (g != 0) {
+                                if (byte != ' ') {
+                                    TGlyphBatch& b = batchFor(&rf.Raw, pen);
+                                    b.Glyphs.push_back(g);
+                                    b.Positions.emplace_back(x + col * cellW_, y + ascent_);
+                                }
+                                ++i;
+                                ++col;
+                                if (--ph < 1) ph += tab;
+                                continue;
+                            }
+                        }
                         const size_t at = i;
                         const Utf8Char ch = DecodeUtf8(text, i);
                         i += ch.length;
@@ -607,36 +646,37 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
                         const int w = CharCells(ch);
                         // A cluster: the character and the marks after it.
                         size_t end = i;
-                        while (end < text.size()) {
+                        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) {
                             const Utf8Char mark = DecodeUtf8(text, end);
-                            if (CharCells(mark) != 0 || (mark.valid && mark.code == '\t')) break;
+                            if (CharCells(mark) != 0) break;
                             end += mark.length;
                         }
                         const QColor& cpen = ch.valid ? pen : kLegacyByteColor;
                         const int px = x + col * cellW_;
+                        const bool space = ch.valid && ch.code == ' ' && end == i;
                         bool byGlyphs = !clipped;
-                        std::vector<quint32> glyphs;
-                        if (byGlyphs) {
-                            for (size_t k = at; k < end;) {
-                                const Utf8Char c = DecodeUtf8(text, k);
-                                k += c.length;
-                                if (c.valid && c.code == ' ') continue;
-                                const quint32 g = GlyphOf(rf, c.code);
-                                if (g == 0) {
-                                    byGlyphs = false;
-                                    break;
-                                }
-                                glyphs.push_back(g);
+                        TGlyph glyphs[8];
+                        int count = 0;
+                        for (size_t k = at; k < end && byGlyphs && !space;) {
+                            const Utf8Char c = DecodeUtf8(text, k);
+                            k += c.length;
+                            const TGlyph g = GlyphOf(rf, c.code);
+                            if (!g.Raw || g.Index == 0 || count == 8) {
+                                byGlyphs = false;
+                                break;
                             }
+                            glyphs[count++] = g;
                         }
-                        if (byGlyphs) {
-                            TGlyphBatch& b = batchFor(&rf, cpen);
-                            // Marks are drawn where the letter's advance ends.
-                            for (size_t k = 0; k < glyphs.size(); ++k) {
-                                b.Glyphs.push_back(glyphs[k]);
-                                b.Positions.emplace_back(px + (k == 0 ? 0 : w * cellW_), y + ascent_);
+                        if (space) {
+                            // A blank only advances.
+                        } else if (byGlyphs) {
+                            // A mark is drawn from the origin of its letter's last cell.
+                            for (int k = 0; k < count; ++k) {
+                                TGlyphBatch& b = batchFor(glyphs[k].Raw, cpen);
+                                b.Glyphs.push_back(glyphs[k].Index);
+                                b.Positions.emplace_back(px + (k == 0 ? 0 : (w - 1) * cellW_), y + ascent_);
                             }
-                        } else if (!(ch.valid && ch.code == ' ' && end == i)) {
+                        } else {
                             QString shown;
                             for (size_t k = at; k < end;) {
                                 const Utf8Char c = DecodeUtf8(text, k);
@@ -644,7 +684,7 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
                                 const char32_t u = ShownCode(c.code);
                                 shown += QString::fromUcs4(&u, 1);
                             }
-                            QRect box(px, y, std::max(w, 1) * cellW_, cellH_);
+                            const QRect box(px, y, std::max(w, 1) * cellW_, cellH_);
                             textRuns_.push_back({&rf, cpen, box.intersected(cell), px, shown});
                         }
                         col += w;
@@ -671,7 +711,7 @@ void TQorMemo::PaintLine(QPainter& p, const TCustomRange& r, int x, int tabPhase
         const TGlyphBatch& b = batches_[i];
         if (b.Glyphs.empty()) continue;
         p.setPen(b.Pen);
-        glyphRun.setRawFont(b.Font->Raw);
+        glyphRun.setRawFont(*b.Raw);
         glyphRun.setRawData(b.Glyphs.data(), b.Positions.data(), static_cast<int>(b.Glyphs.size()));
         p.drawGlyphRun(QPointF(0, 0), glyphRun);
     }

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <deque>
 #include <unordered_map>
 #include <climits>
 #include <functional>
@@ -177,19 +178,26 @@ private:
     // up once: characters the font has are drawn straight from their glyphs,
     // without laying the text out again for each frame; the others are laid
     // out one by one at their cells, where Qt finds a fallback font.
+    struct TGlyph {
+        const QRawFont* Raw = nullptr;  // nullptr: no font has it
+        quint32 Index = 0;
+    };
     struct TRunFont {
         TFont Key;
         QFont Font;
         QRawFont Raw;
         std::array<quint32, 128> Ascii{};
-        std::unordered_map<char32_t, quint32> Other;
+        std::unordered_map<char32_t, TGlyph> Other;
+        // The fonts Qt fell back to for characters this one lacks.
+        std::deque<QRawFont> Fallbacks;
         // 0: not looked up yet, 1: drawn from glyphs, -1: drawn as text.
         int GlyphState = 0;
     };
     TRunFont& RunFont(const TFont* f);
     void LookUpGlyphs(TRunFont& rf);
-    // The font's glyph for a character, 0 when it has none.
-    quint32 GlyphOf(TRunFont& rf, char32_t c);
+    // The glyph for a character: the font's own, else the one of the font
+    // Qt falls back to, looked up once.
+    TGlyph GlyphOf(TRunFont& rf, char32_t c);
     void InsertTyped(const QString& text);
     bool Showing() const;
     // The caret's (column, line).
@@ -227,13 +235,14 @@ private:
     // Scratch space of PaintLine, kept between lines: the glyphs of a row
     // by font and colour, and the runs drawn through the text layout.
     struct TGlyphBatch {
-        TRunFont* Font = nullptr;
+        const QRawFont* Raw = nullptr;
         QColor Pen;
         std::vector<quint32> Glyphs;
         std::vector<QPointF> Positions;
     };
     // Characters drawn through the text layout: a cluster (a character
     // and its combining marks) at its cell, or a whole run of a decorated font.
+    std::string runText_;  // the bytes of the run being drawn
     struct TTextRun {
         TRunFont* Font;
         QColor Pen;

@@ -7,11 +7,15 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <QInputMethodEvent>
+#include <random>
+
 #include <chrono>
 #include <memory>
 
 #include "WidgetTestUtil.h"
 #include "base/TStrings.h"
+#include "base/Utf8.h"
 #include "editor/TQorMemo.h"
 #include "editor/TSelectionRange.h"
 #include "editor/TVisibleRange.h"
@@ -132,7 +136,7 @@ TEST(MemoWidget, VerticalMovesKeepTheirColumnAndStopAtTheEnds) {
 }
 
 TEST(MemoWidget, WordMovesAndCollapsingSelections) {
-    auto m = ShownMemo("select a_1, $b#\r\nnext");
+    auto m = ShownMemo("select a_1, $b#\nnext");
     m->SetSelStart(0);
     Key(m.get(), Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(Caret(*m), 7);
@@ -142,7 +146,7 @@ TEST(MemoWidget, WordMovesAndCollapsingSelections) {
     EXPECT_EQ(Caret(*m), 11);
     m->SetSelStart(15);
     Key(m.get(), Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(Caret(*m), 18);  // over the CR LF alone
+    EXPECT_EQ(Caret(*m), 17);  // over the line break alone
     Key(m.get(), Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(Caret(*m), 16);
     Key(m.get(), Qt::Key_Left, Qt::ControlModifier);
@@ -160,19 +164,19 @@ TEST(MemoWidget, WordMovesAndCollapsingSelections) {
 }
 
 TEST(MemoWidget, BackspaceDeleteTypingAndUndo) {
-    auto m = ShownMemo("ab\r\ncd");
+    auto m = ShownMemo("ab\r\ncd");  // read as "ab\ncd"
     m->SetSelStart(0);
     Key(m.get(), Qt::Key_Backspace);
-    EXPECT_EQ(m->GetText(), "ab\r\ncd");
-    m->SetSelStart(4);  // column 1 of line 2
+    EXPECT_EQ(m->GetText(), "ab\ncd");
+    m->SetSelStart(3);  // column 1 of line 2
     Key(m.get(), Qt::Key_Backspace);
     EXPECT_EQ(m->GetText(), "abcd");
     EXPECT_EQ(Caret(*m), 3);
     Key(m.get(), Qt::Key_Return);
-    EXPECT_EQ(m->GetText(), "ab\r\ncd");
+    EXPECT_EQ(m->GetText(), "ab\ncd");
     Key(m.get(), Qt::Key_Tab);
     QTest::keyClicks(m.get(), "x");
-    EXPECT_EQ(m->GetText(), "ab\r\n\txcd");
+    EXPECT_EQ(m->GetText(), "ab\n\txcd");
     m->SetSelStart(2);
     Key(m.get(), Qt::Key_Delete);
     EXPECT_EQ(m->GetText(), "ab\txcd");
@@ -182,11 +186,11 @@ TEST(MemoWidget, BackspaceDeleteTypingAndUndo) {
 
     EXPECT_TRUE(m->CanUndo());
     Key(m.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(m->GetText(), "ab\r\n\txcd");
+    EXPECT_EQ(m->GetText(), "ab\n\txcd");
     Key(m.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(m->GetText(), "ab\txcd");
     Key(m.get(), Qt::Key_Backspace, Qt::AltModifier);
-    EXPECT_EQ(m->GetText(), "ab\r\n\txcd");
+    EXPECT_EQ(m->GetText(), "ab\n\txcd");
     EXPECT_TRUE(m->CanUndo(true));
 
     // Typed characters and pasted text are kept as UTF-8.
@@ -195,11 +199,11 @@ TEST(MemoWidget, BackspaceDeleteTypingAndUndo) {
     EXPECT_EQ(m->GetText(), "Привет");
     QGuiApplication::clipboard()->setText(QString::fromUtf8(" мир\nдва"));
     Key(m.get(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(m->GetText(), "Привет мир\r\nдва");
+    EXPECT_EQ(m->GetText(), "Привет мир\nдва");
     m->SelectAll();
     Key(m.get(), Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(m->GetText(), "");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Привет мир\r\nдва"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Привет мир\nдва"));
 }
 
 TEST(MemoWidget, Bookmarks) {
@@ -231,7 +235,7 @@ TEST(MemoWidget, MouseSelectsAndDoubleClickTakesTheWord) {
     Mouse(m.get(), QEvent::MouseButtonPress, from);
     Mouse(m.get(), QEvent::MouseMove, to);
     Mouse(m.get(), QEvent::MouseButtonRelease, to);
-    EXPECT_EQ(m->GetSelText(), "select a$b_#9 from t;\r\nline");
+    EXPECT_EQ(m->GetSelText(), "select a$b_#9 from t;\nline");
     // Shift does not extend a click.
     Mouse(m.get(), QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::ShiftModifier);
     Mouse(m.get(), QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::ShiftModifier);
@@ -388,10 +392,13 @@ TEST(MemoWidget, OutputPaneScreenshot) {
     out.Add("SQL> select id, name, price from goods;");
     out.Add("ID  NAME                PRICE");
     out.Add("--  ------------------  -----");
-    out.Add("1   \xD7\xE0\xE9 (tea)           12.5");
+    out.Add("1   Чай (tea)           12.5");
     out.Add("2   Coffee\tbeans       30");
-    out.Add("3   Sugar               4.25");
-    out.Add("3 rows selected [00:00:00]");
+    out.Add("3   Café crème          4.25");
+    out.Add("4   抹茶 (matcha)       9.9");
+    out.Add("5   Tea 😀 e\u0301te\u0301       1");
+    out.Add("6   \xCF\xF0\xE8\xE2\xE5\xF2 (legacy)    2");
+    out.Add("6 rows selected [00:00:00]");
     m->Model().Selection().CollapseTo(m->Model().PointToOffset(5, 4));
     Key(m.get(), Qt::Key_End, Qt::ShiftModifier);
     SaveShot(m.get(), "output_pane.png");
@@ -431,4 +438,121 @@ TEST(MemoWidget, AppendsArePaintedInOneGo) {
     // The aim is 2; a loaded machine moves the figure, so the test only
     // catches painting per line, which costs tens of times the model.
     EXPECT_LT(ratio, 6.0);
+}
+
+// Characters of every script typed as a keyboard delivers them, the caret
+// and the edit keys stepping over whole characters, and their cells.
+TEST(MemoWidget, CharactersOfEveryScript) {
+    auto m = ShownMemo("");
+    TypeText(m.get(), QString::fromUtf8("é Ж 漢😀"));
+    EXPECT_EQ(m->GetText(), "é Ж 漢😀");
+    EXPECT_EQ(Caret(*m), m->GetTextLength() + 1);
+    // Backspace takes the emoji whole, undo brings it back whole.
+    Key(m.get(), Qt::Key_Backspace);
+    EXPECT_EQ(m->GetText(), "é Ж 漢");
+    Key(m.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m->GetText(), "é Ж 漢😀");
+
+    // Wide characters take two cells: the caret after 漢字 stands four cells in.
+    m->SetText("漢字\nab");
+    m->Model().Selection().CollapseTo(7);
+    const TPoint p = m->Model().OffsetToPoint(Caret(*m));
+    EXPECT_EQ(p, (TPoint{3, 1}));
+    EXPECT_EQ(m->Model().PointToVisualColumn(p.X, p.Y), 5);
+    // Down from there lands at the end of "ab"; up again at the same cells.
+    Key(m.get(), Qt::Key_Down);
+    EXPECT_EQ(Caret(*m), 10);
+    Key(m.get(), Qt::Key_Up);
+    EXPECT_EQ(Caret(*m), 7);
+    Key(m.get(), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(m->GetSelText(), "字");
+
+    // A letter and its combining mark are one step for the arrows and for
+    // Delete; a selection never ends inside a character.
+    m->SetText("xe\u0301y");
+    m->SetSelStart(1);
+    Key(m.get(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(m->GetSelText(), "e\u0301");
+    Key(m.get(), Qt::Key_Left);
+    Key(m.get(), Qt::Key_Delete);
+    EXPECT_EQ(m->GetText(), "xy");
+    Key(m.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m->GetText(), "xe\u0301y");
+
+    // Double-click takes a word of any script; Ctrl+arrows stop at its ends.
+    m->SetText("select Цена, prénom from t");
+    const QPoint at = m->PointToClient({10, 1}) + QPoint(1, m->CharHeight() / 2);
+    DoubleClick(m.get(), at);
+    EXPECT_EQ(m->GetSelText(), "Цена");
+    m->SetSelStart(0);
+    Key(m.get(), Qt::Key_Right, Qt::ControlModifier);
+    Key(m.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(m->Model().OffsetToPoint(Caret(*m)), (TPoint{8, 1}));
+    Key(m.get(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(m->Model().OffsetToPoint(Caret(*m)), (TPoint{12, 1}));
+
+    // A composed character from an input method arrives whole.
+    m->SetText("");
+    QInputMethodEvent compose;
+    compose.setCommitString(QString::fromUtf8("ö"));
+    QApplication::sendEvent(m.get(), &compose);
+    EXPECT_EQ(m->GetText(), "ö");
+}
+
+// Random edits of mixed-script text through the keys: the text stays whole
+// characters, and it matches a plain reference model of code points.
+TEST(MemoWidget, RandomKeysKeepWholeCharacters) {
+    auto m = ShownMemo("");
+    std::u32string ref;
+    size_t caret = 0;  // in code points of the reference
+    const std::vector<std::u32string> pieces = {U"a", U"Ж", U"漢", U"😀", U"é", U" "};
+    std::mt19937 rng(7);
+    for (int step = 0; step < 300; ++step) {
+        switch (rng() % 5) {
+            case 0:
+            case 1: {
+                const std::u32string& piece = pieces[rng() % pieces.size()];
+                TypeText(m.get(), QString::fromUcs4(piece.data(), static_cast<qsizetype>(piece.size())));
+                ref.insert(caret, piece);
+                caret += piece.size();
+                break;
+            }
+            case 2:
+                Key(m.get(), Qt::Key_Left);
+                if (caret > 0) --caret;
+                break;
+            case 3:
+                Key(m.get(), Qt::Key_Right);
+                if (caret < ref.size()) ++caret;
+                break;
+            default:
+                Key(m.get(), Qt::Key_Backspace);
+                if (caret > 0) ref.erase(--caret, 1);
+        }
+        const std::string text = m->GetText();
+        ASSERT_TRUE(IsValidUtf8(text)) << step;
+        ASSERT_EQ(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUcs4(),
+                  QString::fromUcs4(ref.data(), static_cast<qsizetype>(ref.size())).toUcs4())
+            << step;
+        ASSERT_EQ(m->Model().OffsetToPoint(Caret(*m)).X, static_cast<int>(caret) + 1) << step;
+    }
+}
+
+TEST(MemoWidget, EveryScriptScreenshot) {
+    auto m = ShownMemo("", 520, 160);
+    m->SetText("Cyrillic: Съешь же ещё этих мягких булок\n"
+               "Latin:    Voix ambiguë d'un cœur qui préfère\n"
+               "CJK:      漢字 |\n"
+               "Emoji:    😀🎉 |\n"
+               "Marks:    e\u0301te\u0301x |\n"
+               "Legacy:   \xCF\xF0\xE8\xE2 |\n"
+               "Kana:     かな 한글 |");
+    m->Model().Selection().CollapseTo(m->GetTextLength() + 1);
+    SaveShot(m.get(), "every_script.png");
+    // The bars after the CJK and the emoji stand in the same column as the
+    // bar after the marks: wide characters fill two cells, marks none.
+    EXPECT_EQ(m->Model().LineWidth(3), 16);
+    EXPECT_EQ(m->Model().LineWidth(4), 16);
+    EXPECT_EQ(m->Model().LineWidth(5), 16);
+    EXPECT_EQ(m->Model().LineWidth(6), 16);
 }

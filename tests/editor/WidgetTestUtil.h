@@ -25,10 +25,13 @@ inline void SaveShot(QWidget* w, const char* name) {
 }
 
 // Typed text as a keyboard delivers it, also for letters QTest cannot map
-// to keys (Cyrillic): the key code is the upper-case character.
+// to keys (Cyrillic, CJK, emoji): one event a character, the key code the
+// upper-case character, the text the character whole.
 inline void TypeText(QWidget* w, const QString& s) {
-    for (const QChar ch : s) {
-        QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
+    for (const char32_t u : s.toUcs4()) {
+        const QString ch = QString::fromUcs4(&u, 1);
+        const int key = u < 0x10000 ? static_cast<int>(ch.toUpper()[0].unicode()) : static_cast<int>(u);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, ch);
         QApplication::sendEvent(w, &press);
     }
 }
