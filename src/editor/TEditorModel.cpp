@@ -230,7 +230,7 @@ void TEditorModel::Emit(int start, int length, Kind kind, const TCustomStyle* st
         }
         if (wordChar) {
             if (word.empty()) wordStart = p;
-            word.append(Substr(p, len));
+            for (int k = 0; k < len; ++k) word.push_back(CharAt(p + k));
             p += len;
             continue;
         }
