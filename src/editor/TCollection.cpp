@@ -28,7 +28,6 @@ void TCollection::Changed(TCollectionItem* item) {
 void TCollection::InsertItem(TCollectionItem* item) {
     items_.push_back(item);
     item->collection_ = this;
-    Changed(nullptr);
 }
 
 void TCollection::RemoveItem(TCollectionItem* item) {

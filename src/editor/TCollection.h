@@ -33,6 +33,14 @@ protected:
     // A changed item, or nullptr when the collection as a whole changed.
     virtual void Update(TCollectionItem* /*item*/) {}
     void Changed(TCollectionItem* item);
+    // The collection tells of a new item once the item is whole: a
+    // notification from inside the item's base constructor would show its
+    // observers an object not yet built.
+    template <class T>
+    T* Added(T* item) {
+        Changed(nullptr);
+        return item;
+    }
 
 private:
     void InsertItem(TCollectionItem* item);

@@ -63,7 +63,7 @@ private:
 class TCustomStyles : public TOwnedCollection {
 public:
     explicit TCustomStyles(TSyntaxColoring* owner);
-    TCustomStyle* Add() { return new TCustomStyle(this); }
+    TCustomStyle* Add() { return Added(new TCustomStyle(this)); }
     TCustomStyle* Items(int i) const { return static_cast<TCustomStyle*>(Item(i)); }
 
 protected:

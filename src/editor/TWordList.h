@@ -49,7 +49,7 @@ private:
 class TWordLists : public TOwnedCollection {
 public:
     explicit TWordLists(TSyntaxColoring* owner);
-    TWordList* Add() { return new TWordList(this); }
+    TWordList* Add() { return Added(new TWordList(this)); }
     TWordList* Items(int i) const { return static_cast<TWordList*>(Item(i)); }
 
 protected:
