@@ -10,6 +10,7 @@
 
 #include "base/AnsiString.h"
 #include "base/QtText.h"
+#include "base/Utf8.h"
 
 namespace {
 
@@ -64,9 +65,10 @@ std::vector<std::string> MenuEntries(const std::string& items, char separator) {
 }
 
 std::string MenuLine(int k, const std::string& entry, int width) {
+    // Widths count characters as they show: a wide one takes two cells.
     std::string centred = Trim(entry);
     bool atEnd = true;
-    while (static_cast<int>(centred.size()) < width) {
+    for (int w = DisplayWidth(centred); w < width; ++w) {
         if (atEnd) centred += ' ';
         else centred.insert(centred.begin(), ' ');
         atEnd = !atEnd;
@@ -117,7 +119,7 @@ TFrmMenu::TFrmMenu(QWidget* parent) : QDialog(parent) {
 void TFrmMenu::SetEntries(const std::vector<std::string>& entries, int itemIndex, int availHeight) {
     list_->clear();
     int width = 0;
-    for (const auto& e : entries) width = std::max(width, static_cast<int>(Trim(e).size()));
+    for (const auto& e : entries) width = std::max(width, DisplayWidth(Trim(e)));
     width += 2;
 
     const QFontMetrics fm(list_->font());

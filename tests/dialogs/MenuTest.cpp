@@ -53,6 +53,9 @@ TEST(MenuEntriesTest, NumbersAndCentresEachLine) {
     EXPECT_EQ(MenuLine(1, "green", 7), "2  green ");
     EXPECT_EQ(MenuLine(2, "blue", 7), "3  blue  ");
     EXPECT_EQ(MenuLine(9, " x ", 3), "10  x ");
+    // Widths count cells: Cyrillic letters one each, CJK two.
+    EXPECT_EQ(MenuLine(0, "Жук", 7), "1   Жук  ");
+    EXPECT_EQ(MenuLine(0, "漢字", 7), "1  漢字  ");
 }
 
 TEST(MenuFormTest, ShowsNumberedCentredEntriesAndSizes) {
