@@ -47,7 +47,8 @@ ResultTable::ResultTable(TDataSet& ds, const ConsoleSettings& settings) {
             case ftTime: width = 8; break;
             case ftDateTime: width = 19; break;
             case ftString:
-            case ftWideString: width = std::min(settings.CharLong, declared + 1); break;
+            // A declared size may be as large as an int holds.
+            case ftWideString: width = declared >= settings.CharLong ? settings.CharLong : declared + 1; break;
             case ftBoolean: width = std::min(settings.CharLong, 2); break;
             default: width = 0;  // memo and other large objects
         }

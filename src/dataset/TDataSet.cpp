@@ -173,13 +173,40 @@ void TDataSet::CheckFieldWrite(const TField* field) const {
         throw EDatabaseError("Field '" + field->DisplayName() + "' cannot be modified");
 }
 
-void TDataSet::WriteFieldData(TField* field, const void* buffer) {
+template <class Store>
+void TDataSet::WriteField(TField* field, Store store) {
     CheckFieldWrite(field);
     fieldChangeNotified_ = false;
-    SetFieldData(field, buffer);
+    store();
     if (!fieldChangeNotified_ && state_ != dsCalcFields && state_ != dsFilter && state_ != dsNewValue)
         DataEvent(TDataEvent::deFieldChange, field);
     if (field->OnChange) field->OnChange(*field);
+}
+
+void TDataSet::WriteFieldData(TField* field, const void* buffer) {
+    WriteField(field, [&] { SetFieldData(field, buffer); });
+}
+
+void TDataSet::WriteFieldText(TField* field, std::string_view text) {
+    WriteField(field, [&] { SetFieldText(field, text); });
+}
+
+void TDataSet::SetFieldText(TField* field, std::string_view text) {
+    char* b = field->ValueBuffer();
+    const size_t n = std::min(text.size(), static_cast<size_t>(std::max(field->DataSize(), 1) - 1));
+    std::memcpy(b, text.data(), n);
+    b[n] = '\0';
+    SetFieldData(field, b);
+}
+
+bool TDataSet::GetFieldText(TField* field, std::string& text) {
+    char* b = field->ValueBuffer();
+    if (!GetFieldData(field, b)) {
+        text.clear();
+        return false;
+    }
+    text.assign(b, strnlen(b, static_cast<size_t>(std::max(field->DataSize(), 0))));
+    return true;
 }
 
 std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField*, TBlobStreamMode) { return nullptr; }
@@ -584,25 +611,10 @@ bool TDataSet::FindRecord(const std::vector<TField*>& keys, const std::vector<Va
     cursorOnActive_ = false;
     InternalFirst();
     TempStateGuard guard(state_, filterBuf_, dsFilter, spareBuf_);
-    bool caseless = (options & loCaseInsensitive) != 0;
-    bool partial = (options & loPartialKey) != 0;
     while (GetRecord(spareBuf_, gmNext, true) == grOK) {
         bool match = true;
-        for (size_t i = 0; i < keys.size() && match; ++i) {
-            TField* f = keys[i];
-            const Variant& key = values[i];
-            if (key.IsEmptyOrNull()) {
-                match = f->IsNull();
-            } else if (IsStringType(f->DataType()) || IsBlobType(f->DataType()) || caseless || partial) {
-                std::string text = f->AsString();
-                std::string want = key.ToString();
-                std::string_view have = text;
-                if (partial && have.size() > want.size()) have = have.substr(0, want.size());
-                match = caseless ? AnsiSameText(have, want) : have == want;
-            } else {
-                match = !f->IsNull() && f->Value() == key;
-            }
-        }
+        for (size_t i = 0; i < keys.size() && match; ++i)
+            match = KeyMatches(keys[i], values[i], options, i + 1 == keys.size());
         if (match) {
             if (resultFields) {
                 results->clear();
@@ -612,6 +624,20 @@ bool TDataSet::FindRecord(const std::vector<TField*>& keys, const std::vector<Va
         }
     }
     return false;
+}
+
+bool TDataSet::KeyMatches(TField* field, const Variant& key, TLocateOptions options, bool) {
+    const bool caseless = (options & loCaseInsensitive) != 0;
+    const bool partial = (options & loPartialKey) != 0;
+    if (key.IsEmptyOrNull()) return field->IsNull();
+    if (IsStringType(field->DataType()) || IsBlobType(field->DataType()) || caseless || partial) {
+        std::string text = field->AsString();
+        std::string want = key.ToString();
+        std::string_view have = text;
+        if (partial && have.size() > want.size()) have = have.substr(0, want.size());
+        return caseless ? AnsiSameText(have, want) : have == want;
+    }
+    return !field->IsNull() && field->Value() == key;
 }
 
 bool TDataSet::Locate(std::string_view keyFields, const Variant& keyValue, TLocateOptions options) {

@@ -86,7 +86,9 @@ public:
 //   means no value) with the native values of TFieldType.h. GetFieldData
 //   with a nullptr buffer is the null test (TField::IsNull). SetFieldData
 //   with nullptr stores NULL. The framework checks state and read-only flags
-//   before SetFieldData and sends the change notice after it.
+//   before SetFieldData and sends the change notice after it. String fields
+//   read and write their text through GetFieldText/SetFieldText, which by
+//   default go through those two with a buffer of the field's DataSize().
 // - dsOldValue: answer from the record as it was when InternalEdit ran.
 // - GetRecNo calls UpdateCursorPos() before reading the cursor. SetRecNo
 //   (public, virtual) checks its range, then CheckBrowseMode(),
@@ -192,7 +194,14 @@ public:
     // (nullptr buffer: only whether there is one), and the write with its
     // state and read-only checks and the change notice.
     virtual bool GetFieldData(TField* field, void* buffer) = 0;
+    // The text of a string field in the active record; false (and empty
+    // text) for NULL. Here it is read through GetFieldData into the field's
+    // own buffer of DataSize() bytes; a data set whose texts may be far
+    // shorter than their declared size answers without that buffer.
+    virtual bool GetFieldText(TField* field, std::string& text);
     void WriteFieldData(TField* field, const void* buffer);
+    // The same for the text of a string field (cut to its size already).
+    void WriteFieldText(TField* field, std::string_view text);
 
     // Tells the data sources; deFieldChange also marks the record modified.
     // `info` is the distance for deDataSetScroll.
@@ -222,6 +231,9 @@ protected:
     virtual TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) = 0;
     virtual int GetRecordSize() { return 0; }
     virtual void SetFieldData(TField* field, const void* buffer) = 0;
+    // Stores the text of a string field; here through SetFieldData with the
+    // field's own buffer of DataSize() bytes.
+    virtual void SetFieldText(TField* field, std::string_view text);
     // Opens the cursor; calls InternalInitFieldDefs, CreateFields when
     // DefaultFields(), and BindFields(true).
     virtual void InternalOpen() = 0;
@@ -258,6 +270,13 @@ protected:
     // An exception left an operation that cannot pass it on.
     virtual void InternalHandleException() {}
     virtual bool GetCanModify() { return true; }
+
+    // Whether `field` of the record being searched matches `key`; `lastKey`
+    // marks the last key field of the search. Here every field compares as
+    // text under loCaseInsensitive or loPartialKey (a partial key matching
+    // a prefix of any key field), text fields always; other fields compare
+    // as values. A Null key matches a NULL field.
+    virtual bool KeyMatches(TField* field, const Variant& key, TLocateOptions options, bool lastKey);
 
     // ---- Services for descendants. ----
     // The record field access works on, by state: browse: the active record
@@ -299,6 +318,9 @@ private:
     void SetState(TDataSetState state);
     // Raises unless a value of `field` may be written now.
     void CheckFieldWrite(const TField* field) const;
+    // The checks, the store and the change notice of a field write.
+    template <class Store>
+    void WriteField(TField* field, Store store);
     void OpenCursor();
     void CloseCursor();
     void FreeBuffers();

@@ -162,21 +162,31 @@ Variant TField::OldValue() const {
 
 TStringField::TStringField(int size, TFieldType type) : TField(type, size) {}
 
+int TStringField::DataSize() const {
+    // A declared size near the integer limit must not wrap around.
+    return static_cast<int>(
+        std::min<int64_t>(int64_t{kMaxUtf8Bytes} * std::max(Size(), 0) + 1, std::numeric_limits<int>::max() - 1));
+}
+
+bool TStringField::ReadText(std::string& text) const {
+    if (!DataSet()) GetData(nullptr);  // raises: no data set
+    return DataSet()->GetFieldText(const_cast<TStringField*>(this), text);
+}
+
 std::string TStringField::GetText(bool) const {
-    char* b = ValueBuffer();
-    if (!GetData(b)) return std::string();
-    return std::string(b, strnlen(b, static_cast<size_t>(DataSize())));
+    std::string text;
+    ReadText(text);
+    return text;
 }
 
 std::string TStringField::AsString() const { return GetText(false); }
 
 void TStringField::SetAsString(std::string_view v) {
-    char* b = ValueBuffer();
-    // Size() counts characters; a cut never splits one.
-    const size_t n = CharOffset(v, static_cast<size_t>(std::max(Size(), 0)));
-    std::memcpy(b, v.data(), n);
-    b[n] = '\0';
-    SetData(b);
+    // Size() counts characters; a cut never splits one. The text takes its
+    // own length, however large the declared size.
+    const std::string_view text = v.substr(0, CharOffset(v, static_cast<size_t>(std::max(Size(), 0))));
+    if (!DataSet()) SetData(nullptr);  // raises: no data set
+    DataSet()->WriteFieldText(this, text);
 }
 
 int32_t TStringField::AsInteger() const {
@@ -212,9 +222,9 @@ bool TStringField::AsBoolean() const {
 void TStringField::SetAsBoolean(bool v) { SetAsString(v ? "T" : "F"); }
 
 Variant TStringField::Value() const {
-    char* b = ValueBuffer();
-    if (!GetData(b)) return Variant::Null();
-    return Variant(std::string(b, strnlen(b, static_cast<size_t>(DataSize()))));
+    std::string text;
+    if (!ReadText(text)) return Variant::Null();
+    return Variant(std::move(text));
 }
 
 // ---- Integer kinds ----

@@ -147,7 +147,7 @@ class TStringField : public TField {
 public:
     explicit TStringField(int size = 20, TFieldType type = ftString);
     // Size() characters of UTF-8 and the closing zero.
-    int DataSize() const override { return kMaxUtf8Bytes * Size() + 1; }
+    int DataSize() const override;
     std::string AsString() const override;
     void SetAsString(std::string_view v) override;
     int32_t AsInteger() const override;
@@ -165,6 +165,10 @@ public:
 protected:
     std::string GetText(bool displayText) const override;
     int DefaultDisplayWidth() const override { return Size(); }
+
+private:
+    // The data set's text of this field; false for NULL.
+    bool ReadText(std::string& text) const;
 };
 
 // Integer kinds share one implementation; the descendants differ in type,

@@ -649,6 +649,20 @@ int TDbfTab::GetRecordCount() {
     return recordCount_;
 }
 
+// ---- Searching ----
+
+bool TDbfTab::KeyMatches(TField* field, const Variant& key, TLocateOptions options, bool lastKey) {
+    if (!IsStringType(field->DataType()))
+        return key.IsEmptyOrNull() ? field->IsNull() : !field->IsNull() && field->Value() == key;
+    // A blank character field reads as NULL, so a Null key and an empty
+    // text ask for the same thing.
+    const std::string text = field->AsString();
+    const std::string want = key.IsEmptyOrNull() ? std::string() : key.ToString();
+    std::string_view have = text;
+    if ((options & loPartialKey) && lastKey) have = have.substr(0, CharOffset(have, CharCount(want)));
+    return (options & loCaseInsensitive) ? AnsiSameText(have, want) : have == want;
+}
+
 // ---- Field values ----
 
 bool TDbfTab::GetFieldData(TField* field, void* buffer) {

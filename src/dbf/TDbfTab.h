@@ -138,6 +138,9 @@ protected:
     void InternalDelete() override;
     void InternalAddRecord(TRecordBuffer buffer, bool append) override;
     bool GetCanModify() override { return !readOnly_ && writable_; }
+    // Character fields compare as text, only the last key field by prefix
+    // under loPartialKey; numbers, dates and logicals compare as values.
+    bool KeyMatches(TField* field, const Variant& key, TLocateOptions options, bool lastKey) override;
 
 private:
     // Bytes after the record image: the 4-byte bookmark (record index) and

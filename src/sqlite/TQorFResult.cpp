@@ -13,6 +13,12 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kFirstChunk = size_t{64} << 10;
 constexpr size_t kLargestChunk = size_t{64} << 20;
+
+TQorTextRef TextAt(const char* slot) {
+    TQorTextRef ref;
+    std::memcpy(&ref, slot, sizeof ref);
+    return ref;
+}
 }  // namespace
 
 void TQorFResult::FreeChunk::operator()(char* p) const { std::free(p); }
@@ -32,8 +38,7 @@ TQorFResult::~TQorFResult() {
 char* TQorFResult::Pack(const char* record) {
     size_t need = 0;
     for (const SlotInfo& s : slots_)
-        need += s.text ? 4 + strnlen(record + s.offset, static_cast<size_t>(s.size) - 1)
-                       : static_cast<size_t>(s.size);
+        need += s.text ? 4 + TextAt(record + s.offset).size : static_cast<size_t>(s.size);
     if (chunks_.empty() || chunkUsed_ + need > chunkSize_) {
         // Chunks double from 64 KiB: small results stay small, large ones are
         // few allocations on huge pages (far fewer page faults).
@@ -56,10 +61,10 @@ char* TQorFResult::Pack(const char* record) {
     for (const SlotInfo& s : slots_) {
         const char* in = record + s.offset;
         if (s.text) {
-            const uint32_t len = static_cast<uint32_t>(strnlen(in, static_cast<size_t>(s.size) - 1));
-            std::memcpy(out, &len, 4);
-            std::memcpy(out + 4, in, len);
-            out += 4 + len;
+            const TQorTextRef ref = TextAt(in);
+            std::memcpy(out, &ref.size, 4);
+            if (ref.size) std::memcpy(out + 4, ref.data, ref.size);
+            out += 4 + ref.size;
         } else {
             std::memcpy(out, in, static_cast<size_t>(s.size));
             out += s.size;
@@ -76,11 +81,11 @@ bool TQorFResult::Read(int index, char* record) const {
     for (const SlotInfo& s : slots_) {
         char* out = record + s.offset;
         if (s.text) {
-            uint32_t len;
-            std::memcpy(&len, in, 4);
-            std::memcpy(out, in + 4, len);
-            out[len] = 0;
-            in += 4 + len;
+            TQorTextRef ref;
+            std::memcpy(&ref.size, in, 4);
+            ref.data = ref.size ? in + 4 : nullptr;
+            std::memcpy(out, &ref, sizeof ref);
+            in += 4 + ref.size;
         } else {
             std::memcpy(out, in, static_cast<size_t>(s.size));
             in += s.size;

@@ -3,17 +3,27 @@
 #include <memory>
 #include <vector>
 
+// A text slot of a query record: the bytes live elsewhere (in a result row,
+// in the engine's row being fetched, or in text the query keeps), so a
+// record costs the same whatever size its columns declare. No bytes (size 0)
+// is the empty text.
+struct TQorTextRef {
+    const char* data = nullptr;
+    uint32_t size = 0;
+};
+
 // The rows of an open query, each with an id that is unique for the life of
 // the result and serves as its bookmark. A row is handed in and out in the
-// query's fixed record layout but kept packed: a string slot takes the length
-// of its text, not its declared size, so a million rows of short texts cost
-// what they hold. Rows live in large chunks, not one allocation each.
+// query's fixed record layout but kept packed: a text takes its own length.
+// Rows live in large chunks, not one allocation each; a row's bytes stay
+// where they are until the result is destroyed, so the text references Read
+// hands out stay valid that long (also after Delete or Replace).
 class TQorFResult {
 public:
     struct SlotInfo {
         int offset = 0;
         int size = 0;
-        bool text = false;  // zero-terminated text of at most size - 1 bytes
+        bool text = false;  // a TQorTextRef
         bool blob = false;  // an owned TMemoryStream*
     };
 
@@ -31,7 +41,8 @@ public:
     void Replace(int index, const char* record);
     // Frees the row and the blob streams it holds; bad indexes are ignored.
     void Delete(int index);
-    // Unpacks a row into the fixed layout; false outside 0..Count()-1.
+    // Unpacks a row into the fixed layout, its texts referring to the row's
+    // bytes; false outside 0..Count()-1.
     bool Read(int index, char* record) const;
     int32_t Id(int index) const;  // -1 outside
     int Count() const { return static_cast<int>(rows_.size()); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <typeinfo>
 
 #include "base/AnsiString.h"
@@ -17,17 +18,18 @@
 
 namespace {
 
-// A record larger than this is refused instead of exhausting memory on the
-// first rows (a declared varchar(2000000000) would otherwise do that).
-constexpr int64_t kMaxDataSize = 256 << 20;
+// Texts and blobs kept for records are reused, up to this many and while
+// their text room is no larger than this.
+constexpr size_t kSpareKept = 32;
+constexpr size_t kReusedTextBytes = size_t{64} << 10;
 
 constexpr int32_t kDateNull = DateDelta;        // 1899-12-30
 constexpr uint32_t kDateTimeNullLow = 0x842C0000u;  // low half of 1899-12-30 00:00
 
-int StorageSize(TFieldType kind, int size) {
+int StorageSize(TFieldType kind) {
     switch (kind) {
         case ftString:
-        case ftWideString: return kMaxUtf8Bytes * size + 1;  // size characters of UTF-8
+        case ftWideString: return static_cast<int>(sizeof(TQorTextRef));
         case ftLargeint: return 8;
         case ftSmallint:
         case ftInteger:
@@ -53,6 +55,27 @@ TMemoryStream* StreamAt(const char* slot) {
     TMemoryStream* s;
     std::memcpy(&s, slot, sizeof s);
     return s;
+}
+
+TQorTextRef TextAt(const char* slot) {
+    TQorTextRef t;
+    std::memcpy(&t, slot, sizeof t);
+    return t;
+}
+
+void SetTextAt(char* slot, std::string_view text) {
+    TQorTextRef t;
+    if (!text.empty()) t = {text.data(), static_cast<uint32_t>(text.size())};
+    std::memcpy(slot, &t, sizeof t);
+}
+
+// At most `chars` characters of a text, which ends at a zero byte as the
+// field protocol's texts do; a cut never splits a character.
+std::string_view CutText(std::string_view text, int chars) {
+    text = text.substr(0, text.find('\0'));
+    const size_t limit = static_cast<size_t>(std::max(chars, 0));
+    // No more bytes than the limit: no more characters either.
+    return text.size() <= limit ? text : text.substr(0, CharOffset(text, limit));
 }
 
 std::string Demangled(const std::type_info& t) {
@@ -169,8 +192,12 @@ void TQorSQLite3BaseQuery::FinalizeQuery() {
         }
     }
     result_.reset();
-    for (auto& gen : stagedBlobs_) gen.clear();
-    freshBlobs_.clear();
+    // Whatever the records referred to is gone with the result: the old
+    // record of the last edit must not outlive it.
+    oldRecord_.clear();
+    kept_.clear();
+    spare_.clear();
+    releaseAt_ = 0;
 }
 
 void TQorSQLite3BaseQuery::CheckMaster() {
@@ -213,7 +240,7 @@ void TQorSQLite3BaseQuery::DefineFields() {
     const SQLite3Api& api = connection_->Api();
     const int n = api.column_count(stmt_);
     if (n > 0) FieldDefs().Clear();
-    int64_t offset = 0;
+    int offset = 0;
     for (int i = 0; i < n; ++i) {
         const char* raw = api.column_name(stmt_, i);
         // A name is at most 255 characters, in the program's text.
@@ -242,7 +269,7 @@ void TQorSQLite3BaseQuery::DefineFields() {
             kind = ftLargeint;
         }
         const std::string defName = AnsiUpperCase(name);
-        const int storage = StorageSize(kind, size);
+        const int storage = StorageSize(kind);
         if (storage < 0) throw SLError("Fieldtype of Field \"" + defName + "\" not supported!");
         TFieldDef& def = FieldDefs().Add(defName, kind, size);
         if (!typeLess_) {
@@ -252,33 +279,94 @@ void TQorSQLite3BaseQuery::DefineFields() {
         }
         Slot s;
         s.kind = kind;
-        s.offset = static_cast<int>(offset);
+        s.offset = offset;
         s.size = storage;
         s.textSize = size;
         slots_.push_back(s);
         offset += storage;
-        if (offset > kMaxDataSize) throw SLError("Record of the query is too large");
     }
-    dataSize_ = static_cast<int>(offset);
+    dataSize_ = offset;
     staging_.assign(static_cast<size_t>(dataSize_) + 5, 0);
 }
 
-void TQorSQLite3BaseQuery::StoreText(char* slot, const Slot& s, const char* text, size_t len) const {
-    // A slot holds textSize characters; a cut never splits one.
-    const std::string_view view(text, std::min(len, static_cast<size_t>(s.size - 1)));
-    const size_t n = CharOffset(view, static_cast<size_t>(s.textSize));
-    if (n) std::memcpy(slot, text, n);
-    slot[n] = 0;
+void TQorSQLite3BaseQuery::StoreText(char* slot, const Slot& s, std::string_view text) {
+    std::string copy(CutText(text, s.textSize));
+    if (copy.empty()) {
+        SetTextAt(slot, {});
+        return;
+    }
+    Kept& kept = Keep();
+    kept.text = std::move(copy);
+    SetTextAt(slot, kept.text);
+}
+
+TQorSQLite3BaseQuery::Kept& TQorSQLite3BaseQuery::Keep() {
+    if (kept_.size() >= releaseAt_) ReleaseUnreferenced();
+    // A released one is used again: a unidirectional walk then allocates
+    // nothing per row.
+    if (spare_.empty()) {
+        kept_.push_back(std::make_unique<Kept>());
+    } else {
+        kept_.push_back(std::move(spare_.back()));
+        spare_.pop_back();
+    }
+    return *kept_.back();
+}
+
+void TQorSQLite3BaseQuery::ReleaseUnreferenced() {
+    // Every text start and blob stream a record refers to, sorted.
+    std::vector<const void*>& refs = refs_;
+    refs.clear();
+    const auto collect = [&](const char* record) {
+        for (const Slot& s : slots_) {
+            const char* slot = record + s.offset;
+            if (IsStringKind(s.kind)) {
+                if (const TQorTextRef t = TextAt(slot); t.size) refs.push_back(t.data);
+            } else if (IsBlobType(s.kind)) {
+                if (const TMemoryStream* stream = StreamAt(slot)) refs.push_back(stream);
+            }
+        }
+    };
+    for (TRecordBuffer b : buffers_) collect(b);
+    const size_t whole = static_cast<size_t>(dataSize_);
+    if (oldRecord_.size() >= whole) collect(oldRecord_.data());
+    if (staging_.size() >= whole) collect(staging_.data());
+    const std::less<const void*> before;
+    std::sort(refs.begin(), refs.end(), before);
+    const auto referenced = [&](const std::unique_ptr<Kept>& k) {
+        if (!k->text.empty()) {
+            const char* first = k->text.data();
+            const auto it = std::lower_bound(refs.begin(), refs.end(), first, before);
+            if (it != refs.end() && before(*it, first + k->text.size())) return true;
+        }
+        for (const auto& blob : k->blobs)
+            if (std::binary_search(refs.begin(), refs.end(), blob.get(), before)) return true;
+        return false;
+    };
+    const auto unused = std::partition(kept_.begin(), kept_.end(), referenced);
+    for (auto k = unused; k != kept_.end(); ++k) {
+        (*k)->blobs.clear();
+        (*k)->text.clear();
+        // A large text's room is given back rather than kept for reuse.
+        if ((*k)->text.capacity() <= kReusedTextBytes && spare_.size() < kSpareKept) spare_.push_back(std::move(*k));
+    }
+    kept_.erase(unused, kept_.end());
+    // Released again when as many more are kept: a constant cost per row.
+    releaseAt_ = std::max<size_t>(16, 2 * kept_.size());
 }
 
 bool TQorSQLite3BaseQuery::FetchRow() {
     const SQLite3Api& api = connection_->Api();
     const int rc = api.step(stmt_);
     if (rc == sqlite_api::ROW) {
-        // Unidirectional rows own their blobs until the row before them is
-        // gone from every record buffer.
-        auto& gen = stagedBlobs_[stagedGeneration_ ^= 1];
-        gen.clear();
+        // A unidirectional row's texts and blobs are kept by the query while
+        // a record refers to them; a buffered row's are the result's.
+        Kept* row = nullptr;
+        const auto keepRow = [&]() -> Kept& {
+            if (!row) row = &Keep();
+            return *row;
+        };
+        rowTexts_.clear();
         for (size_t i = 0; i < slots_.size(); ++i) {
             const Slot& s = slots_[i];
             char* slot = staging_.data() + s.offset;
@@ -291,7 +379,7 @@ bool TQorSQLite3BaseQuery::FetchRow() {
                 TMemoryStream* raw = stream.get();
                 std::memcpy(slot, &raw, sizeof raw);
                 if (uniDirectional_)
-                    gen.push_back(std::move(stream));
+                    keepRow().blobs.push_back(std::move(stream));
                 else
                     stream.release();  // the result owns it from now on
                 continue;
@@ -302,7 +390,16 @@ bool TQorSQLite3BaseQuery::FetchRow() {
                   : std::string_view();
             switch (s.kind) {
                 case ftString:
-                case ftWideString: StoreText(slot, s, text.data(), text.size()); break;
+                case ftWideString: {
+                    const std::string_view cut = CutText(text, s.textSize);
+                    SetTextAt(slot, cut);  // the engine's bytes, valid until the next step
+                    if (uniDirectional_ && !cut.empty()) {
+                        Kept& kept = keepRow();
+                        rowTexts_.emplace_back(i, kept.text.size());
+                        kept.text.append(cut);
+                    }
+                    break;
+                }
                 case ftLargeint: {
                     const int64_t v = SQLiteTextToInt64(text);
                     std::memcpy(slot, &v, 8);
@@ -340,6 +437,11 @@ bool TQorSQLite3BaseQuery::FetchRow() {
                 default: break;
             }
         }
+        // The row's texts are all in place: the kept copy moves no more.
+        for (const auto& [index, at] : rowTexts_) {
+            char* slot = staging_.data() + slots_[index].offset;
+            SetTextAt(slot, std::string_view(row->text).substr(at, TextAt(slot).size));
+        }
     } else if (rc != sqlite_api::DONE) {
         // Busy, locked, interrupted or failed: an error, never a short result
         // that looks complete.
@@ -367,10 +469,13 @@ void TQorSQLite3BaseQuery::FetchAll() {
 // ---------------------------------------------------------------- records
 
 TRecordBuffer TQorSQLite3BaseQuery::AllocRecordBuffer() {
-    return new char[static_cast<size_t>(dataSize_) + 5 + 10]();
+    TRecordBuffer buffer = new char[static_cast<size_t>(dataSize_) + 5 + 10]();
+    buffers_.push_back(buffer);
+    return buffer;
 }
 
 void TQorSQLite3BaseQuery::FreeRecordBuffer(TRecordBuffer& buffer) {
+    buffers_.erase(std::remove(buffers_.begin(), buffers_.end(), buffer), buffers_.end());
     delete[] buffer;
     buffer = nullptr;
 }
@@ -508,7 +613,7 @@ char* TQorSQLite3BaseQuery::SlotOf(TRecordBuffer record, const TField* field) co
 void TQorSQLite3BaseQuery::WriteBlank(char* slot, const Slot& s, bool freshRecord) const {
     switch (s.kind) {
         case ftString:
-        case ftWideString: slot[0] = 0; break;
+        case ftWideString: SetTextAt(slot, {}); break;
         case ftLargeint: {
             const int64_t v = kLargeintNullMarker;
             std::memcpy(slot, &v, 8);
@@ -566,10 +671,31 @@ void TQorSQLite3BaseQuery::InternalEdit() {
     oldRecord_.assign(rec, rec + dataSize_ + 5);
 }
 
-bool TQorSQLite3BaseQuery::GetFieldData(TField* field, void* buffer) {
+const char* TQorSQLite3BaseQuery::FieldSlot(TField* field) const {
     TRecordBuffer rec = ActiveRecordBuffer();
-    if (State() == dsOldValue && !oldRecord_.empty()) rec = oldRecord_.data();
-    const char* slot = SlotOf(rec, field);
+    if (State() == dsOldValue && !oldRecord_.empty()) rec = const_cast<char*>(oldRecord_.data());
+    return SlotOf(rec, field);
+}
+
+bool TQorSQLite3BaseQuery::GetFieldText(TField* field, std::string& text) {
+    const char* slot = FieldSlot(field);
+    if (!slot) {
+        text.clear();
+        return false;
+    }
+    const Slot& s = slots_[static_cast<size_t>(field->FieldNo() - 1)];
+    if (!IsStringKind(s.kind)) return TDataSet::GetFieldText(field, text);
+    const TQorTextRef t = TextAt(slot);
+    const std::string_view stored(t.data, t.size);
+    if (connection_ && connection_->Cp1251Text())
+        text = CutText(connection_->FromEngineText(stored), s.textSize);
+    else
+        text.assign(stored);
+    return !text.empty();
+}
+
+bool TQorSQLite3BaseQuery::GetFieldData(TField* field, void* buffer) {
+    const char* slot = FieldSlot(field);
     if (!slot) {
         if (buffer && field && IsStringKind(field->DataType())) static_cast<char*>(buffer)[0] = 0;
         return false;
@@ -578,18 +704,21 @@ bool TQorSQLite3BaseQuery::GetFieldData(TField* field, void* buffer) {
     switch (s.kind) {
         case ftString:
         case ftWideString: {
-            if (slot[0] == 0) {
+            const TQorTextRef t = TextAt(slot);
+            if (!t.size) {
                 if (buffer) static_cast<char*>(buffer)[0] = 0;
                 return false;
             }
             if (!buffer) return true;
+            // The caller's buffer holds the declared size (DataSize() of the
+            // field), which the stored text never exceeds.
             char* out = static_cast<char*>(buffer);
-            const std::string_view stored(slot, strnlen(slot, static_cast<size_t>(s.size - 1)));
+            const std::string_view stored(t.data, t.size);
             if (connection_ && connection_->Cp1251Text()) {
-                const std::string text = connection_->FromEngineText(stored);
-                const size_t n = CharOffset(text, static_cast<size_t>(s.textSize));
-                std::memcpy(out, text.data(), n);
-                out[n] = 0;
+                const std::string utf8 = connection_->FromEngineText(stored);
+                const std::string_view text = CutText(utf8, s.textSize);
+                std::memcpy(out, text.data(), text.size());
+                out[text.size()] = 0;
             } else {
                 std::memcpy(out, stored.data(), stored.size());
                 out[stored.size()] = 0;
@@ -647,16 +776,27 @@ void TQorSQLite3BaseQuery::SetFieldData(TField* field, const void* buffer) {
         return;
     }
     if (IsStringKind(s.kind)) {
-        const char* text = static_cast<const char*>(buffer);
-        if (connection_ && connection_->Cp1251Text()) {
-            const std::string engine = connection_->ToEngineText(text);
-            StoreText(slot, s, engine.data(), engine.size());
-        } else {
-            StoreText(slot, s, text, std::strlen(text));
-        }
+        StoreFieldText(slot, s, static_cast<const char*>(buffer));
     } else if (!IsBlobType(s.kind)) {
         std::memcpy(slot, buffer, static_cast<size_t>(s.size));
     }
+}
+
+void TQorSQLite3BaseQuery::SetFieldText(TField* field, std::string_view text) {
+    char* slot = SlotOf(ActiveRecordBuffer(), field);
+    if (!slot) return;
+    const Slot& s = slots_[static_cast<size_t>(field->FieldNo() - 1)];
+    if (IsStringKind(s.kind))
+        StoreFieldText(slot, s, text);
+    else
+        TDataSet::SetFieldText(field, text);
+}
+
+void TQorSQLite3BaseQuery::StoreFieldText(char* slot, const Slot& s, std::string_view text) {
+    if (connection_ && connection_->Cp1251Text())
+        StoreText(slot, s, connection_->ToEngineText(text));
+    else
+        StoreText(slot, s, text);
 }
 
 std::unique_ptr<TStream> TQorSQLite3BaseQuery::CreateBlobStream(TField* field, TBlobStreamMode mode) {
@@ -668,9 +808,11 @@ TMemoryStream* TQorSQLite3BaseQuery::BlobOf(TField* field, bool create) {
     if (!slot || !IsBlobType(slots_[static_cast<size_t>(field->FieldNo() - 1)].kind)) return nullptr;
     TMemoryStream* stream = StreamAt(slot);
     if (!stream && create) {
-        // A fresh record's first blob: kept by the query until it closes.
-        freshBlobs_.push_back(std::make_unique<TMemoryStream>());
-        stream = freshBlobs_.back().get();
+        // A fresh record's first blob: kept by the query while a record
+        // refers to it.
+        Kept& kept = Keep();
+        kept.blobs.push_back(std::make_unique<TMemoryStream>());
+        stream = kept.blobs.back().get();
         std::memcpy(slot, &stream, sizeof stream);
     }
     return stream;

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "dataset/TDataSet.h"
@@ -17,6 +19,13 @@ struct sqlite3_stmt;
 // a fixed record layout with a null marker per kind and kept in a
 // TQorFResult (or, unidirectional, fetched one at a time while moving
 // forward).
+//
+// A text slot refers to its bytes (TQorTextRef), so a record costs the same
+// whatever size a column declares, and a text takes the room it needs; the
+// declared size only ends a longer value (cut at that many characters). The
+// bytes belong to the result's rows, or, for rows of a unidirectional query
+// and for texts and blobs written into a record, to the query, which keeps
+// them while any record buffer (or the old record) refers to them.
 class TQorSQLite3BaseQuery : public TDataSet, public ISQLite3Query {
 public:
     explicit TQorSQLite3BaseQuery(TComponent* owner = nullptr);
@@ -65,6 +74,7 @@ public:
     virtual void MasterChanged() {}
 
     bool GetFieldData(TField* field, void* buffer) override;
+    bool GetFieldText(TField* field, std::string& text) override;
     std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
     void SetRecNo(int value) override;
     bool BookmarkValid(const TBookmark& bookmark) override;
@@ -76,7 +86,7 @@ public:
         TFieldType kind = ftString;
         int offset = 0;
         int size = 0;       // bytes of the slot
-        int textSize = 0;   // string fields: characters the slot holds
+        int textSize = 0;   // string fields: the declared size, in characters
     };
 
 protected:
@@ -90,6 +100,7 @@ protected:
     TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) override;
     int GetRecordSize() override { return dataSize_; }
     void SetFieldData(TField* field, const void* buffer) override;
+    void SetFieldText(TField* field, std::string_view text) override;
     void InternalOpen() override;
     void InternalClose() override;
     bool IsCursorOpen() const override { return result_ != nullptr; }
@@ -114,6 +125,8 @@ protected:
     void SetCurrentIndex(int v) { current_ = v; }
     int DataSize() const { return dataSize_; }
     // Steps the live statement into the staging buffer; false when done.
+    // Buffered, the staged texts refer to the engine's row until the next
+    // step; unidirectional, to bytes the query keeps.
     bool FetchRow();
     const char* Staging() const { return staging_.data(); }
     sqlite3_stmt* Statement() const { return stmt_; }
@@ -130,8 +143,23 @@ private:
     // The stream of a blob field in the active record; with create, a fresh
     // record's missing stream is made.
     TMemoryStream* BlobOf(TField* field, bool create);
-    void StoreText(char* slot, const Slot& s, const char* text, size_t len) const;
+    // Writes a text into a string slot as a copy the query keeps.
+    void StoreText(char* slot, const Slot& s, std::string_view text);
+    // The same for a text in the program's encoding.
+    void StoreFieldText(char* slot, const Slot& s, std::string_view text);
     char* SlotOf(TRecordBuffer record, const TField* field) const;
+    // The field's slot in the record field access works on (the old record
+    // in dsOldValue); nullptr when there is none.
+    const char* FieldSlot(TField* field) const;
+    // Bytes kept by the query (rows of a unidirectional query, texts and
+    // blobs written into records): after a while, those no record buffer,
+    // old record or the staging buffer refers to any more are freed.
+    struct Kept {
+        std::string text;
+        std::vector<std::unique_ptr<TMemoryStream>> blobs;
+    };
+    Kept& Keep();
+    void ReleaseUnreferenced();
     [[noreturn]] void RaiseStepError();
 
     TQorSQLite3DB* connection_ = nullptr;
@@ -162,7 +190,10 @@ private:
     std::vector<TQorSQLite3BaseQuery*> details_;
     TQorSQLite3BaseQuery* master_ = nullptr;  // the query this one registered with
     std::vector<char> oldRecord_;
-    std::vector<std::unique_ptr<TMemoryStream>> stagedBlobs_[2];
-    int stagedGeneration_ = 0;
-    std::vector<std::unique_ptr<TMemoryStream>> freshBlobs_;
+    std::vector<TRecordBuffer> buffers_;  // the record buffers handed out
+    std::vector<std::unique_ptr<Kept>> kept_;
+    std::vector<std::unique_ptr<Kept>> spare_;  // released, for reuse
+    std::vector<const void*> refs_;             // scratch of ReleaseUnreferenced
+    size_t releaseAt_ = 0;  // kept_ size that triggers the next release
+    std::vector<std::pair<size_t, size_t>> rowTexts_;  // scratch of FetchRow
 };

@@ -94,7 +94,13 @@ TQorSQLite3DB::~TQorSQLite3DB() {
     connected_ = false;
 }
 
-void TQorSQLite3DB::SetDatabase(std::string_view v) { database_ = Trim(v); }
+void TQorSQLite3DB::SetDatabase(std::string_view v) {
+    std::string name = Trim(v);
+    // The name always says which file the connection works on: another file
+    // ends the connection to this one (its events run under the old name).
+    if (connected_ && name != database_) Close();
+    database_ = std::move(name);
+}
 
 const std::string& TQorSQLite3DB::DLLName() {
     if (dllName_.empty()) dllName_ = kDefaultDll;

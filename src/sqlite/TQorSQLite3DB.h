@@ -47,6 +47,8 @@ public:
     const std::string& TransactionType() const { return transactionType_; }
     void SetTransactionType(std::string v) { transactionType_ = std::move(v); }
     const std::string& Database() const { return database_; }
+    // Blanks around the name are dropped; naming another file while
+    // connected disconnects first, so the next Open connects to it.
     void SetDatabase(std::string_view v);
     const std::string& Version() const { return version_; }
     void SetVersion(std::string v) { version_ = std::move(v); }

@@ -42,19 +42,28 @@ std::string TQorSQLite3Query::SubstituteParams(const std::string& text) const {
     std::string out;
     out.reserve(text.size() + 16 * static_cast<size_t>(params.Count()));
     int next = 0;
-    char quote = 0;
-    for (char c : text) {
-        // A question mark inside a quoted literal is text, not a parameter.
-        if (quote) {
-            if (c == quote) quote = 0;
-            out.push_back(c);
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const char c = text[i];
+        // Quoted text and comments are copied whole, as the parameter parser
+        // skipped them: a question mark there is text, not a placeholder.
+        size_t end = i;
+        if (c == '\'' || c == '"' || c == '`') {
+            end = text.find(c, i + 1);
+            end = end == std::string::npos ? n : end + 1;
+        } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
+            end = text.find('\n', i);
+            end = end == std::string::npos ? n : end + 1;
+        } else if (c == '/' && i + 1 < n && text[i + 1] == '*') {
+            end = text.find("*/", i + 2);
+            end = end == std::string::npos ? n : end + 2;
+        }
+        if (end > i) {
+            out.append(text, i, end - i);
+            i = end;
             continue;
         }
-        if (c == '\'' || c == '"') {
-            quote = c;
-            out.push_back(c);
-            continue;
-        }
+        ++i;
         if (c != '?' || next >= params.Count()) {
             out.push_back(c);
             continue;

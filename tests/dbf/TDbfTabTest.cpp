@@ -421,6 +421,45 @@ TEST(DbfTab, LocateAndLookupSearchFromTheFirstRecord) {
     EXPECT_EQ(t.RecNo(), 3);
 }
 
+// With the partial-key option only the last key field matches by prefix;
+// numbers, dates and logicals compare as values, whatever the options.
+TEST(DbfTab, LocatePartialKeyIsAPrefixOfTheLastFieldOnly) {
+    TempDir dir;
+    TDbfTab t;
+    CreateSample(t, dir / "p.dbf");
+    t.Open();
+    AppendRow(t, "Smith", Variant::Null(), 12.0, true);
+    AppendRow(t, "smithers", Variant::Null(), 1.5, false);
+    AppendRow(t, "Jones", Variant::Null(), 1.0, true);
+    AppendRow(t, "Smi", Variant::Null(), 100.0, true);
+    const auto at = [&](const char* fields, std::vector<Variant> keys, TLocateOptions o) {
+        t.First();
+        return t.Locate(fields, keys, o) ? t.RecNo() : 0;
+    };
+    const TLocateOptions partial = loPartialKey, both = loPartialKey | loCaseInsensitive;
+    // A text key before the last one matches whole.
+    EXPECT_EQ(at("NAME;OK", {Variant("Smi"), Variant(true)}, partial), 4);
+    EXPECT_EQ(at("NAME;SUM", {Variant("smi"), Variant(1.5)}, both), 0);
+    EXPECT_EQ(at("NAME;SUM", {Variant("SMITHERS"), Variant(1.5)}, both), 2);
+    // The last one matches by prefix, of any length up to its own.
+    EXPECT_EQ(at("OK;NAME", {Variant(true), Variant("Smi")}, partial), 1);
+    EXPECT_EQ(at("OK;NAME", {Variant(false), Variant("smi")}, partial), 2);
+    EXPECT_EQ(at("OK;NAME", {Variant(true), Variant("smi")}, partial), 0);
+    EXPECT_EQ(at("OK;NAME", {Variant(true), Variant("smi")}, both), 1);
+    EXPECT_EQ(at("OK;NAME", {Variant(true), Variant("Smith")}, partial), 1);
+    EXPECT_EQ(at("OK;NAME", {Variant(true), Variant("Smithe")}, partial), 0);
+    EXPECT_EQ(at("OK;NAME", {Variant(false), Variant("")}, partial), 2);  // an empty key: any text
+    // Numbers compare as numbers: 1 is not a prefix of 12 or 100, and 1.00
+    // is 1.
+    EXPECT_EQ(at("SUM", {Variant(1)}, partial), 3);
+    EXPECT_EQ(at("SUM", {Variant(1)}, both), 3);
+    EXPECT_EQ(at("SUM", {Variant("1.00")}, loCaseInsensitive), 3);
+    EXPECT_EQ(at("SUM", {Variant(1.25)}, partial), 0);
+    EXPECT_EQ(at("NAME;SUM", {Variant("Smi"), Variant(1)}, partial), 0);
+    EXPECT_EQ(at("NAME;SUM", {Variant("Smi"), Variant(100)}, partial), 4);
+    EXPECT_EQ(at("OK", {Variant(false)}, both), 2);
+}
+
 TEST(DbfTab, ReadOnlyTableOpensReadOnlyFilesAndRefusesChanges) {
     TempDir dir;
     const std::string path = dir / "r.dbf";

@@ -242,3 +242,41 @@ TEST_F(Connection, DisconnectClosesEveryQueryOfTheOwner) {
     EXPECT_FALSE(q2->active);
     EXPECT_TRUE(foreign->active);
 }
+
+// Database always names the file the connection works on: naming another
+// file while connected disconnects (with the events and the owner's queries
+// closed), and the next Open connects to the new file.
+TEST_F(Connection, NamingAnotherDatabaseWhileConnectedSwitchesFiles) {
+    TComponent owner;
+    auto* db = new TQorSQLite3DB(&owner);
+    auto* query = new FakeQuery(&owner);
+    std::string log;
+    db->AfterConnect = [&](TQorSQLite3DB* s) { log += "connect " + s->Database() + ";"; };
+    db->AfterDisconnect = [&](TQorSQLite3DB* s) { log += "disconnect " + s->Database() + ";"; };
+    db->SetDatabase("first.db");
+    db->Open();
+    db->ExecSQL("create table only_in_first(a)");
+    db->SetDatabase(" first.db ");  // the same name: nothing happens
+    EXPECT_TRUE(db->Connected());
+    EXPECT_TRUE(query->active);
+
+    db->SetDatabase("second.db");
+    EXPECT_EQ(db->Database(), "second.db");
+    EXPECT_FALSE(db->Connected());
+    EXPECT_FALSE(query->active);
+    db->Open();
+    EXPECT_TRUE(db->Connected());
+    EXPECT_FALSE(db->TableExists("only_in_first"));
+    db->ExecSQL("create table only_in_second(a)");
+    EXPECT_TRUE(std::filesystem::exists(Path("second.db")));
+    EXPECT_EQ(log, "connect first.db;disconnect first.db;connect second.db;");
+
+    // Naming another file while disconnected only changes the name.
+    db->Close();
+    log.clear();
+    db->SetDatabase("first.db");
+    EXPECT_EQ(log, "");
+    db->Open();
+    EXPECT_TRUE(db->TableExists("only_in_first"));
+    EXPECT_FALSE(db->TableExists("only_in_second"));
+}

@@ -7,13 +7,14 @@
 #include "sqlite/TQorFResult.h"
 
 namespace {
-// Layout: an 8-byte integer, a 10-character text slot, a blob reference.
-constexpr int kText = 8, kBlob = 19, kSize = 27;
+// Layout: an 8-byte integer, a text reference, a blob reference.
+constexpr int kText = 8, kBlob = kText + static_cast<int>(sizeof(TQorTextRef)), kSize = kBlob + 8;
 
 std::string Record(int64_t n, const std::string& text, TMemoryStream* blob = nullptr) {
     std::string r(kSize, '\x55');  // stale bytes must not leak into rows
     std::memcpy(r.data(), &n, 8);
-    std::memcpy(r.data() + kText, text.c_str(), text.size() + 1);
+    const TQorTextRef ref{text.empty() ? nullptr : text.data(), static_cast<uint32_t>(text.size())};
+    std::memcpy(r.data() + kText, &ref, sizeof ref);
     std::memcpy(r.data() + kBlob, &blob, sizeof blob);
     return r;
 }
@@ -23,13 +24,19 @@ std::string Text(const TQorFResult& r, int index) {
     if (!r.Read(index, rec.data())) return "<none>";
     int64_t n;
     std::memcpy(&n, rec.data(), 8);
-    return std::to_string(n) + ":" + std::string(rec.c_str() + kText);
+    TQorTextRef ref;
+    std::memcpy(&ref, rec.data() + kText, sizeof ref);
+    return std::to_string(n) + ":" + std::string(ref.data ? ref.data : "", ref.size);
 }
 }  // namespace
 
 TEST(TQorFResult, RowsKeepTheirIdsThroughInsertsDeletesAndReplacements) {
-    TQorFResult r(kSize, {{0, 8, false, false}, {kText, 11, true, false}, {kBlob, 8, false, true}});
-    for (int i = 0; i < 3; ++i) r.Add(Record(i, "row" + std::to_string(i)).data());
+    TQorFResult r(kSize, {{0, 8, false, false}, {kText, kBlob - kText, true, false}, {kBlob, 8, false, true}});
+    for (int i = 0; i < 3; ++i) {
+        // The row keeps a copy: the text it was handed may go at once.
+        const std::string text = "row" + std::to_string(i);
+        r.Add(Record(i, text).data());
+    }
     EXPECT_EQ(r.Insert(1, Record(9, "ten chars!").data()), 1);
     EXPECT_EQ(r.Insert(7, Record(8, "appended").data()), 4);  // a bad index appends
     EXPECT_EQ(Text(r, 0), "0:row0");
@@ -51,6 +58,8 @@ TEST(TQorFResult, RowsKeepTheirIdsThroughInsertsDeletesAndReplacements) {
     EXPECT_EQ(r.Count(), 4);
     EXPECT_EQ(r.IndexOf(0), -1);
     EXPECT_EQ(Text(r, 0), "9:ten chars!");
+    r.Add(Record(7, "").data());
+    EXPECT_EQ(Text(r, r.Count() - 1), "7:");
 
     // Blob streams belong to the rows: deleting a row or the result frees
     // them (the sanitizer build reports a leak otherwise).
