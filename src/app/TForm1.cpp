@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QUrl>
@@ -36,12 +38,82 @@
 #include "editor/ConsoleInputColoring.h"
 #include "editor/TQorEditor.h"
 #include "editor/TQorMemo.h"
+#include "editor/TCustomRange.h"
+#include "editor/TMCRanges.h"
 #include "editor/TQorMemoStrings.h"
 #include "editor/TQorOutLook.h"
 #include "base/Platform.h"
 
 namespace {
 const std::string kLastDir = "HKCU\\Software\\QorTabulon\\LastDir";
+
+// X11 and Wayland give a key's place on the keyboard as its XKB key code
+// (the Linux input code + 8), whatever the layout prints on it. The offscreen
+// and minimal platforms have no keyboard; key events reaching them are
+// synthetic and carry such codes or none. Other platforms may pass raw
+// input codes, which are not trusted.
+bool XkbKeyCodes(const QKeyEvent& key) {
+    if (key.nativeScanCode() == 0) return false;
+    static const bool xkb = [] {
+        const QString p = QGuiApplication::platformName();
+        return p == "xcb" || p.startsWith("wayland") || p == "offscreen" || p == "minimal";
+    }();
+    return xkb;
+}
+
+// The digit of a key of the main keyboard's digit row, or -1. What a digit
+// key types depends on the layout ('!' with Shift on a US keyboard, '/' on
+// a German one, '&' without Shift on a French one); its place does not:
+// XKB codes 10 ... 18 are the keys 1 ... 9, 19 is 0. Without a key code the
+// key goes by the digit it carries, or by the US symbol above the digit.
+int DigitRowKey(const QKeyEvent& key) {
+    if (key.modifiers() & Qt::KeypadModifier) return -1;
+    const bool placed = XkbKeyCodes(key);
+    const quint32 scan = key.nativeScanCode();
+    if (placed && scan >= 10 && scan <= 19) return static_cast<int>(scan - 9) % 10;
+    const int k = key.key();
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return k - Qt::Key_0;
+    if (!placed && (key.modifiers() & Qt::ShiftModifier)) {
+        static constexpr std::string_view kShifted = ")!@#$%^&*(";
+        const size_t at = k > 0 && k < 128 ? kShifted.find(static_cast<char>(k)) : std::string_view::npos;
+        if (at != std::string_view::npos) return static_cast<int>(at);
+    }
+    return -1;
+}
+
+// Ctrl+C, also where the layout puts another letter on the C key (a
+// Cyrillic one gives 'С'): XKB code 54 is that key.
+bool IsCtrlC(const QKeyEvent& key) {
+    if (!(key.modifiers() & Qt::ControlModifier)) return false;
+    return key.key() == Qt::Key_C || (XkbKeyCodes(key) && key.nativeScanCode() == 54);
+}
+
+// Open, Run script and Save ask for a file with these dialogs; a name typed
+// without an extension gets ".sql".
+QString AskScriptFile(QWidget* parent, bool save) {
+    QFileDialog dialog(parent, save ? "Save file" : "Load file", QString(),
+                       save ? "Sql files (*.sql);;Txt files (*.txt)" : "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("sql");
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+// True when input for o goes to window: its platform window, a widget in
+// it, an object a widget in it owns, or an action added to it.
+bool BelongsToWindow(QObject* o, const QWidget* window) {
+    if (auto* handle = qobject_cast<QWindow*>(o)) return handle == window->windowHandle();
+    if (auto* action = qobject_cast<QAction*>(o)) {
+        for (QObject* user : action->associatedObjects())
+            if (auto* w = qobject_cast<QWidget*>(user); w && w->window() == window) return true;
+        return false;
+    }
+    for (; o; o = o->parent())
+        if (auto* w = qobject_cast<QWidget*>(o)) return w->window() == window;
+    return false;
+}
 }  // namespace
 
 TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOnShow_(connectOnShow) {
@@ -83,6 +155,14 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     topSplit_->addWidget(out_);
     topSplit_->addWidget(sideBar_);
     topSplit_->setHandleWidth(4);
+    // The side bar keeps its width when the window is resized.
+    topSplit_->setStretchFactor(0, 1);
+    topSplit_->setStretchFactor(1, 0);
+    sideBar_->installEventFilter(this);
+    connect(topSplit_, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = topSplit_->sizes();
+        if (sizes.size() == 2 && sizes[1] > 0 && !sideBar_->isHidden()) outLookWidth_ = sizes[1];
+    });
     split_ = new TBusySplitter(Qt::Vertical, selectPage);
     split_->addWidget(topSplit_);
     split_->addWidget(inp_);
@@ -215,6 +295,7 @@ TForm1::~TForm1() {
 
 void TForm1::ApplySettings() {
     const ConsoleSettings& s = console_->Settings();
+    pages_->setCurrentIndex(s.Page == 1 ? 1 : 0);
     inp_->SetText(s.SqlText);
     resize(s.Width, s.Height);
     inputHeight_ = s.HeightInp;
@@ -225,6 +306,13 @@ void TForm1::ApplySettings() {
     TFont fi = inp_->Font();
     fi.Size = s.FontInp;
     inp_->SetFont(fi);
+    outLookWidth_ = s.OutLookWidth > 0 ? s.OutLookWidth : 130;
+    PlaceSideBar();
+}
+
+void TForm1::PlaceSideBar() {
+    const int total = std::max(topSplit_->width(), outLookWidth_ + 64);
+    topSplit_->setSizes({total - outLookWidth_, outLookWidth_});
 }
 
 void TForm1::SaveSettings() {
@@ -236,7 +324,39 @@ void TForm1::SaveSettings() {
     if (sizes.size() == 2) s.HeightInp = sizes[1];
     s.FontOut = out_->Font().Size;
     s.FontInp = inp_->Font().Size;
+    s.Page = pages_->currentIndex();
+    s.OutLookWidth = outLookWidth_;
     console_->SaveSettings();
+}
+
+void TForm1::SaveSettingsOnce() {
+    if (saved_) return;
+    saved_ = true;
+    SaveSettings();
+}
+
+void TForm1::EndSession() {
+    if (running_ && !closePending_) {
+        // The run stops at the next command: the statement fetching now and
+        // every later one are interrupted, and the failure ends the run.
+        stopErrBefore_ = console_->Settings().StopErr;
+        console_->Settings().StopErr = true;
+        interrupt_ = true;
+    }
+    closePending_ = true;
+    // Open dialogs are answered with Cancel (a question with No), from the
+    // top one down; one that refuses to close is hidden.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (modal->isVisible()) modal->hide();
+    }
+    // A running command ends first; the window closes after it.
+    if (!running_) close();
 }
 
 void TForm1::UpdateCaption() {
@@ -262,54 +382,63 @@ void TForm1::showEvent(QShowEvent* e) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    if (!saved_) {
-        SaveSettings();
-        saved_ = true;
-    }
+    SaveSettingsOnce();
     QWidget::closeEvent(e);
 }
 
 void TForm1::ConnectDatabase() {
-    if (running_) return;
+    if (running_ || closePending_) return;
+    std::string path;
     try {
         console_->Session().Close();
-        const std::string path = TFrmBase::SelectDatabase(ReadString(kLastDir, ""), this);
-        if (path.empty()) return;
+        path = TFrmBase::SelectDatabase(ReadString(kLastDir, ""), this);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, kProductName, AnsiToQString(e.what()));
+    }
+    if (!path.empty() && !closePending_) {
         const size_t cut = path.find_last_of('/');
         if (cut != std::string::npos) WriteString(kLastDir, path.substr(0, cut + 1));
-        running_ = true;
-        console_->Connect(path);
-        running_ = false;
-    } catch (const std::exception& e) {
-        running_ = false;
-        QMessageBox::critical(this, kProductName, AnsiToQString(e.what()));
+        // The start-up commands run after the connect, as a command.
+        RunGuarded([this, &path] { console_->Connect(path); });
     }
     UpdateCaption();
 }
 
-void TForm1::Run(const std::string& text, bool offerToHistory) {
-    if (running_) return;
-    if (offerToHistory) history_->Offer(text);
-    if (console_->Settings().ClearWind) ClearOutput();
+void TForm1::RunGuarded(const std::function<void()>& work) {
     running_ = true;
     interrupt_ = false;
     lastPump_ = std::chrono::steady_clock::now();
-    // While a run lasts, input is swallowed but for Ctrl+C (see eventFilter).
+    // While it lasts, input is swallowed but for Ctrl+C (see eventFilter).
     qApp->installEventFilter(this);
+    std::string failure;
     try {
-        console_->RunCommandText(text);
+        work();
     } catch (const std::exception& e) {
-        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
+        failure = Trim(e.what());
     }
     qApp->removeEventFilter(this);
     running_ = false;
+    interrupt_ = false;
+    if (closePending_) {
+        console_->Settings().StopErr = stopErrBefore_;
+        QTimer::singleShot(0, this, [this] { close(); });
+        return;
+    }
+    if (!failure.empty()) QMessageBox::critical(this, kProductName, AnsiToQString(failure));
 }
 
-void TForm1::RunAll() { Run(inp_->GetText(), true); }
+void TForm1::Run(const std::string& text, bool offerToHistory, bool clearOutput) {
+    if (running_ || closePending_) return;
+    if (offerToHistory) history_->Offer(text);
+    if (clearOutput && console_->Settings().ClearWind) ClearOutput();
+    RunGuarded([this, &text] { console_->RunCommandText(text); });
+}
+
+void TForm1::RunAll() { Run(inp_->GetText(), true, true); }
 
 void TForm1::RunSelection() {
     const std::string sel = inp_->GetSelText();
-    if (!sel.empty()) Run(sel, false);
+    if (!sel.empty()) Run(sel, false, true);
 }
 
 void TForm1::PreviousCommand() {
@@ -323,7 +452,10 @@ void TForm1::NextCommand() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (!running_) {
+    if (watched == sideBar_ && event->type() == QEvent::Show) PlaceSideBar();
+    // Dialogs a command opens while it runs (a question, a prompt) take
+    // their input as usual; only this window's input waits.
+    if (!running_ || !BelongsToWindow(watched, this)) {
         TQorMemo* pane = watched == out_ ? out_ : watched == inp_ ? static_cast<TQorMemo*>(inp_) : nullptr;
         switch (event->type()) {
             case QEvent::KeyPress:
@@ -352,7 +484,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress: {
             const auto* k = static_cast<QKeyEvent*>(event);
-            if (k->key() == Qt::Key_C && (k->modifiers() & Qt::ControlModifier)) interrupt_ = true;
+            if (IsCtrlC(*k)) interrupt_ = true;
             return true;
         }
         case QEvent::KeyRelease:
@@ -415,7 +547,8 @@ bool TForm1::InterruptRequested() {
         QCoreApplication::processEvents();
     }
     if (!interrupt_) return false;
-    interrupt_ = false;
+    // Once the window is to close, every fetch that follows stops too.
+    interrupt_ = closePending_;
     return true;
 }
 
@@ -435,16 +568,12 @@ bool TForm1::PaneKey(TQorMemo& pane, QKeyEvent* key) {
         if (k == Qt::Key_A) return pane.SelectAll(), true;
         if (k == Qt::Key_Up) return ResizeInput(14), true;
         if (k == Qt::Key_Down) return ResizeInput(-14), true;
-        if (&pane == inp_ && !keypad && k >= Qt::Key_0 && k <= Qt::Key_9) return InsertQuickBuffer(k - Qt::Key_0), true;
         if (&pane == inp_ && k == Qt::Key_Backslash) return ShowMessage(QuickBuffersText()), true;
+        if (&pane == inp_)
+            if (const int digit = DigitRowKey(*key); digit >= 0) return InsertQuickBuffer(digit), true;
     }
-    if (&pane == inp_ && mods == (Qt::ControlModifier | Qt::ShiftModifier) && !keypad) {
-        // The shifted digit arrives as its symbol on most layouts.
-        const int digit = key->nativeVirtualKey() >= '0' && key->nativeVirtualKey() <= '9'
-                              ? static_cast<int>(key->nativeVirtualKey()) - '0'
-                              : (k >= Qt::Key_0 && k <= Qt::Key_9 ? k - Qt::Key_0 : -1);
-        if (digit >= 0) return StoreQuickBuffer(digit), true;
-    }
+    if (&pane == inp_ && mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        if (const int digit = DigitRowKey(*key); digit >= 0) return StoreQuickBuffer(digit), true;
     return false;
 }
 
@@ -492,10 +621,12 @@ void TForm1::StoreQuickBuffer(int digit) {
 void TForm1::InsertQuickBuffer(int digit) { InsertAtCaret(quick_[digit]); }
 
 void TForm1::InsertAtCaret(const std::string& insert) {
+    // Right at the caret, as one edit that Ctrl+Z takes back.
     const int at = inp_->GetSelStart();
-    const std::string text = inp_->GetText();
-    const size_t pos = std::min(static_cast<size_t>(std::max(at - 1, 0)), text.size());
-    inp_->SetText(text.substr(0, pos) + insert + text.substr(pos));
+    TMCRange place(&inp_->Model().Ranges());
+    place.SetRStart(at + 1);
+    place.SetREnd(at);
+    place.SetText(insert);
     inp_->SetSelStart(at);
 }
 
@@ -562,18 +693,18 @@ void TForm1::ClearScreenOut() {
 }
 
 void TForm1::RunScript() {
-    const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
-                                                      "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
+    if (running_) return;
+    const QString file = AskScriptFile(this, false);
     if (file.isEmpty()) return;
     const std::string name = file.toStdString();
     if (!FileExists(name)) return;
     inp_->SetText("@" + name);
-    Run(inp_->GetText(), true);
+    // The output pane keeps what it shows.
+    Run(inp_->GetText(), true, false);
 }
 
 void TForm1::OpenFile() {
-    const QString file = QFileDialog::getOpenFileName(this, "Load file", QString(),
-                                                      "Sql files (*.sql);;Txt files (*.txt);;All files (*)");
+    const QString file = AskScriptFile(this, false);
     if (file.isEmpty()) return;
     std::string text;
     if (!ReadFileBytes(file.toStdString(), text)) {
@@ -584,8 +715,7 @@ void TForm1::OpenFile() {
 }
 
 void TForm1::SaveFile() {
-    const QString file =
-        QFileDialog::getSaveFileName(this, "Save file", QString(), "Sql files (*.sql);;Txt files (*.txt)");
+    const QString file = AskScriptFile(this, true);
     if (file.isEmpty()) return;
     std::ofstream out(file.toStdString(), std::ios::binary | std::ios::trunc);
     // Saved as this platform's text: UTF-8 with LF line ends.

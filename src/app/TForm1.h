@@ -83,6 +83,13 @@ public:
     // Writes the settings back (also done when the window closes).
     void SaveSettings();
     bool Running() const { return running_; }
+    // The desktop session ends or the process is told to terminate: the
+    // window closes as when its user closes it. Open dialogs are cancelled;
+    // a running command is interrupted and the window closes after it.
+    void EndSession();
+    // Writes the settings unless the window has already written them on
+    // closing (the program may end without a close).
+    void SaveSettingsOnce();
 
     // IConsoleHost
     void PrintLine(std::string_view text) override;
@@ -104,7 +111,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Run(const std::string& text, bool offerToHistory);
+    // clearOutput: with ClearWind on, the output pane is emptied first.
+    void Run(const std::string& text, bool offerToHistory, bool clearOutput);
+    // Runs work as a command: no other command starts meanwhile, and input
+    // to this window is swallowed but for Ctrl+C, which interrupts. A
+    // failure that escapes shows a message box once the guard is off.
+    void RunGuarded(const std::function<void()>& work);
+    // The side bar takes its stored width when it shows.
+    void PlaceSideBar();
     void UpdateCaption();
     void ApplySettings();
     void BuildMenu();
@@ -131,6 +145,9 @@ private:
     bool running_ = false;
     bool interrupt_ = false;
     bool saved_ = false;
+    bool closePending_ = false;
+    bool stopErrBefore_ = false;
+    int outLookWidth_ = 130;
     std::chrono::steady_clock::time_point lastPump_;
 };
 

@@ -5,11 +5,14 @@
 #include <cstdio>
 
 #include "app/TForm1.h"
+#include "app/TSessionEnd.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kProductName);
     TForm1 window;
+    // Logging out or SIGTERM close the window as its user would.
+    TSessionEnd sessionEnd(window);
     window.show();
     // For start-up checks on a display: TABULON_SNAPSHOT=file.png saves a
     // picture of the screen shortly after start and ends the program; the

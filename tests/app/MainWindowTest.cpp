@@ -2,6 +2,10 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
 #include <QImage>
 #include <QSplitterHandle>
 #include <QUrl>
@@ -24,6 +28,8 @@
 #include "editor/TQorEditor.h"
 #include "editor/TQorMemo.h"
 #include "editor/TFont.h"
+#include "editor/TQorOutLook.h"
+#include "WindowDriver.h"
 
 namespace {
 
@@ -64,18 +70,18 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         EXPECT_TRUE(w.windowTitle().startsWith("Tabulon 00.05 [SQLite3.dll - 3."));
         EXPECT_TRUE(w.windowTitle().endsWith("]   :memory: "));
 
-        w.MInp().SetText("create table t(a integer);\r\ninsert into t values(42);\r\nselect a from t;");
+        w.MInp().SetText("create table t(a integer);\ninsert into t values(42);\nselect a from t;");
         QTest::keyClick(&w.MInp(), Qt::Key_F5);
         EXPECT_EQ(OutText(w),
-                  "SQL: create table t(a integer);\r\nprocessed...\r\nSQL: insert into t values(42);\r\nprocessed...\r\n"
-                  "1 row inserted...\r\nSQL: select a from t;\r\nA              \r\n-------------- \r\n"
-                  "            42 \r\n1 row selected...");
+                  "SQL: create table t(a integer);\nprocessed...\nSQL: insert into t values(42);\nprocessed...\n"
+                  "1 row inserted...\nSQL: select a from t;\nA              \n-------------- \n"
+                  "            42 \n1 row selected...");
         // The output is cleared before each run; the history recalls texts.
         w.MInp().SetText("select 7 as seven;");
         QTest::keyClick(&w.MInp(), Qt::Key_Return, Qt::ControlModifier);
         EXPECT_EQ(OutText(w).substr(0, 23), "SQL: select 7 as seven;");
         QTest::keyClick(&w.MInp(), Qt::Key_P, Qt::ControlModifier);
-        EXPECT_EQ(w.MInp().GetText(), "create table t(a integer);\r\ninsert into t values(42);\r\nselect a from t;");
+        EXPECT_EQ(w.MInp().GetText(), "create table t(a integer);\ninsert into t values(42);\nselect a from t;");
         QTest::keyClick(&w.MInp(), Qt::Key_N, Qt::ControlModifier);
         EXPECT_EQ(w.MInp().GetText(), "select 7 as seven;");
         // Ctrl+J types the same character 10 as Ctrl+Enter: it runs too.
@@ -87,7 +93,7 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         std::filesystem::create_directories(SCREENSHOT_DIR);
         w.grab().save(QString(SCREENSHOT_DIR) + "/main_window.png");
         // A 100 KB input text and a higher input editor survive the restart.
-        for (int i = 0; big.size() < 100 * 1024; ++i) big += "select " + std::to_string(i) + " as n; -- \xEF\xF0\xE8\xEC\xE5\xF0\r\n";
+        for (int i = 0; big.size() < 100 * 1024; ++i) big += "select " + std::to_string(i) + " as n; -- \xEF\xF0\xE8\xEC\xE5\xF0\n";
         w.MInp().SetText(big);
         QTest::keyClick(&w.MInp(), Qt::Key_Up, Qt::ControlModifier);
         EXPECT_EQ(w.InputHeight(), 146);
@@ -162,7 +168,7 @@ TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
         ASSERT_TRUE(w.Console().Session().Connected()) << f;
         w.MInp().SetText("create table t(a);");
         QTest::keyClick(&w.MInp(), Qt::Key_F5);
-        EXPECT_EQ(OutText(w), "SQL: create table t(a);\r\nprocessed...") << f;
+        EXPECT_EQ(OutText(w), "SQL: create table t(a);\nprocessed...") << f;
         EXPECT_GT(std::filesystem::file_size(folder / f), 0u) << "the table went to another file than " << f;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2);
@@ -190,7 +196,7 @@ TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
     w.StoreQuickBuffer(3);
     w.MInp().SetSelStart(4);
     QTest::keyClick(&w.MInp(), Qt::Key_3, Qt::ControlModifier);
-    EXPECT_EQ(w.MInp().GetText(), "abcabc def def");
+    EXPECT_EQ(w.MInp().GetText(), "abc abc defdef");
     EXPECT_EQ(w.MInp().GetSelStart(), 4);
     EXPECT_EQ(w.QuickBuffersText().substr(0, 16), "\r0 \r1 \r2 \r3 abc ");
 
@@ -268,10 +274,15 @@ TEST_F(MainWindow, NamedBuffersAndTemplates) {
     EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\Clip7", "none"), "none");
     answer = "cond";
     w.SaveTemplate();
+    // The template goes in at the caret, here before the ";".
     w.MInp().SetText("select 1 ;");
-    w.MInp().SetSelStart(10);
+    w.MInp().SetSelStart(9);
     w.InsertTemplate();
     EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;");
+    EXPECT_EQ(w.MInp().GetSelStart(), 9);
+    w.MInp().SetSelStart(21);
+    w.InsertTemplate();
+    EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;where a = 1");
 }
 
 TEST(MainWindowHelp, F1OpensTheManualAtTheFocusedPanesSection) {
@@ -319,4 +330,253 @@ TEST(MainWindowMarks, BusyMarksSitOnTheSplitterHandle) {
     EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
     w.SetBusyMark(1, false, 0);
     EXPECT_EQ(w.Splitter()->Mark(1), off);
+}
+
+namespace {
+const std::string kKey = "HKCU\\Software\\QorTabulon\\";
+
+// Shows the window, active, with the input editor focused.
+void ShowFocused(TForm1& w) {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.MInp().setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), &w.MInp());
+}
+}  // namespace
+
+TEST_F(MainWindow, QuickBuffersGoInAtTheCaretWithTheKeysAnX11KeyboardSends) {
+    using namespace windowdriver;
+    TForm1 w(false);
+    ShowFocused(w);
+
+    // Ctrl+Shift+3 stores the selection; X11 reports the key as '#'.
+    w.MInp().SetText(" union select 2");
+    w.MInp().SelectAll();
+    CtrlShiftDigit(Focused(&w), 3);
+    EXPECT_EQ(w.MInp().GetText(), " union select 2");
+    EXPECT_EQ(w.QuickBuffersText(), "\r0 \r1 \r2 \r3  union select 2\r4 \r5 \r6 \r7 \r8 \r9 ");
+    // Ctrl+3 with the caret at the end of the text: the buffer follows the
+    // ";", and the caret stays before it.
+    w.MInp().SetText("select 1;");
+    QTest::keyClick(Focused(&w), Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(w.MInp().GetSelStart(), 9);
+    CtrlDigit(Focused(&w), 3);
+    EXPECT_EQ(w.MInp().GetText(), "select 1; union select 2");
+    EXPECT_EQ(w.MInp().GetSelStart(), 9);
+    // ... and in the middle of a line after UTF-8 text.
+    w.MInp().SetText("-- \xD0\xB8\xD0\xBC\xD1\x8F;");  // "-- имя;"
+    QTest::keyClick(Focused(&w), Qt::Key_End);
+    QTest::keyClick(Focused(&w), Qt::Key_Left);
+    CtrlDigit(Focused(&w), 3);
+    EXPECT_EQ(w.MInp().GetText(), "-- \xD0\xB8\xD0\xBC\xD1\x8F union select 2;");
+
+    // Every key of the digit row stores its own buffer.
+    for (int d = 0; d <= 9; ++d) {
+        w.MInp().SetText("b" + std::to_string(d));
+        w.MInp().SelectAll();
+        CtrlShiftDigit(Focused(&w), d);
+    }
+    EXPECT_EQ(w.QuickBuffersText(), "\r0 b0\r1 b1\r2 b2\r3 b3\r4 b4\r5 b5\r6 b6\r7 b7\r8 b8\r9 b9");
+    // Other layouts print other symbols on the same keys: Shift+7 is '/' on
+    // a German one, Shift+3 is '№' on a Russian one.
+    w.MInp().SetText("de");
+    w.MInp().SelectAll();
+    X11Key(Focused(&w), Qt::Key_Slash, Qt::ControlModifier | Qt::ShiftModifier, DigitScanCode(7), 0x2f, "/");
+    w.MInp().SetText("ru");
+    w.MInp().SelectAll();
+    X11Key(Focused(&w), 0x2116, Qt::ControlModifier | Qt::ShiftModifier, DigitScanCode(3), 0x6b0, QString(QChar(0x2116)));
+    EXPECT_EQ(w.QuickBuffersText(), "\r0 b0\r1 b1\r2 b2\r3 ru\r4 b4\r5 b5\r6 b6\r7 de\r8 b8\r9 b9");
+    // A French layout types '&' on the 1 key without Shift: Ctrl+& is Ctrl+1.
+    w.MInp().SetText("");
+    X11Key(Focused(&w), Qt::Key_Ampersand, Qt::ControlModifier, DigitScanCode(1), 0x26, "&");
+    EXPECT_EQ(w.MInp().GetText(), "b1");
+    // The numeric pad's digits are not the buffers' keys.
+    w.MInp().SetText("x");
+    X11Key(Focused(&w), Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 87, 0xffb1, "1");
+    EXPECT_EQ(w.MInp().GetText().find("b1"), std::string::npos);
+
+    // Insert Template (Ctrl+T) puts the template at the caret as well.
+    WriteString(kKey + "Clip2", " where a = 1");
+    w.ChooseSlotHook = [](const std::string&, const std::string&, int& index) {
+        index = 2;
+        return true;
+    };
+    w.MInp().SetText("select a from t;");
+    QTest::keyClick(Focused(&w), Qt::Key_End);
+    QTest::keyClick(Focused(&w), Qt::Key_Left);
+    QTest::keyClick(Focused(&w), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(w.MInp().GetText(), "select a from t where a = 1;");
+    EXPECT_EQ(w.MInp().GetSelStart(), 15);
+}
+
+TEST_F(MainWindow, RunScriptKeepsTheOutputAndFileNamesGetSql) {
+    using namespace windowdriver;
+    std::ofstream(dir / "five.sql") << "select 5 as five;\n";
+    std::ofstream(dir / "load.sql") << "select 'loaded' as l;\n";
+    TForm1 w(false);
+    ShowFocused(w);
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    ASSERT_TRUE(w.Console().Settings().ClearWind);
+
+    // Ctrl+R runs a script file; the output pane keeps what it holds.
+    w.PrintLine("kept");
+    const std::string five = (dir / "five.sql").string();
+    const QString folder = QString::fromStdString(dir.string());
+    AnswerFileDialog(folder, "five.sql");
+    QTest::keyClick(Focused(&w), Qt::Key_R, Qt::ControlModifier);
+    const std::string out = OutText(w);
+    EXPECT_EQ(out.substr(0, 5), "kept\n") << out;
+    EXPECT_NE(out.find("\n5 "), std::string::npos) << out;
+    EXPECT_NE(out.find("\n1 row selected..."), std::string::npos) << out;
+    EXPECT_EQ(w.MInp().GetText(), "@" + five);
+    EXPECT_EQ(w.History().Current(), "@" + five);
+
+    // Open and Save take a name typed without extension as a ".sql" file.
+    AnswerFileDialog(folder, "load");
+    QTest::keyClick(Focused(&w), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(w.MInp().GetText().substr(0, 21), "select 'loaded' as l;");
+    w.MInp().SetText("select 'saved';");
+    AnswerFileDialog(folder, "saved");
+    QTest::keyClick(Focused(&w), Qt::Key_S, Qt::ControlModifier);
+    std::string saved;
+    EXPECT_TRUE(ReadFileBytes((dir / "saved.sql").string(), saved));
+    EXPECT_EQ(saved, "select 'saved';");
+    EXPECT_FALSE(std::filesystem::exists(dir / "saved"));
+}
+
+TEST_F(MainWindow, ThePageAndTheSideBarWidthAreKeptAcrossStarts) {
+    WriteInteger(kKey + "Page", 1);
+    WriteInteger(kKey + "OutLookWidth", 200);
+    {
+        TForm1 w(false);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_EQ(w.Pages()->currentIndex(), 1);
+        QTest::keyClick(&w, Qt::Key_F2);
+        ASSERT_EQ(w.Pages()->currentIndex(), 0);
+        // The side bar shows at its stored width; dragging the splitter
+        // 50 pixels to the left widens it.
+        w.SideBar()->show();
+        QApplication::processEvents();
+        EXPECT_EQ(w.SideBar()->width(), 200);
+        auto* top = qobject_cast<QSplitter*>(w.SideBar()->parentWidget());
+        ASSERT_NE(top, nullptr);
+        QSplitterHandle* handle = top->handle(1);
+        const QPoint from = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, from);
+        QTest::mouseMove(handle, from - QPoint(50, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, from - QPoint(50, 0));
+        EXPECT_EQ(w.SideBar()->width(), 250);
+        // A wider window leaves the side bar as it is.
+        w.resize(w.width() + 100, w.height());
+        QApplication::processEvents();
+        EXPECT_EQ(w.SideBar()->width(), 250);
+        w.close();
+    }
+    EXPECT_EQ(ReadInteger(kKey + "Page", -1), 0);
+    EXPECT_EQ(ReadInteger(kKey + "OutLookWidth", -1), 250);
+    TForm1 again(false);
+    EXPECT_EQ(again.Pages()->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
+    using namespace windowdriver;
+    const std::string db = (dir / "start.sqb").string();
+    std::ofstream(db) << "";
+    // Endless, but a row only now and then: the fetch stays small.
+    WriteString(kKey + "StartSql",
+                "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c) "
+                "where x % 50000 = 0;");
+    WriteString(kKey + "ShowTime", "N");
+    TForm1 w(false);
+    ShowFocused(w);
+    w.MInp().SetText("typed");
+    w.MInp().SetSelStart(5);
+    // Should Ctrl+C go unheard, each round ends all the same.
+    auto safety = std::make_unique<QObject>();
+    auto endAfter5s = [&w, &safety] {
+        QTimer::singleShot(5000, safety.get(), [&w] { w.Console().Session().Interrupt(); });
+    };
+    bool answered = false;
+    // F12: the selection form gets the database's name typed into its
+    // history box; while the start-up commands then run, the user presses
+    // F2, types a letter and at last Ctrl+C.
+    WhenModal<TFrmBase>([&](TFrmBase* form) {
+        answered = true;
+        QTimer::singleShot(300, [&w] {
+            QTest::keyClick(Focused(&w), Qt::Key_F2);
+            X11Key(Focused(&w), Qt::Key_X, Qt::NoModifier, 53, 'x', "x");
+        });
+        QTimer::singleShot(600, [&w] { X11Key(Focused(&w), Qt::Key_C, Qt::ControlModifier, 54, 'c', "\x03"); });
+        endAfter5s();
+        QTest::keyClicks(Focused(form), QString::fromStdString(db));
+        QTest::keyClick(Focused(form), Qt::Key_Return);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(Focused(&w), Qt::Key_F12);
+    EXPECT_TRUE(answered);
+    EXPECT_LT(clock.elapsed(), 4500);
+    std::string out = OutText(w);
+    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+    EXPECT_EQ(w.Pages()->currentIndex(), 0);
+    EXPECT_EQ(w.MInp().GetText(), "typed");
+    EXPECT_TRUE(w.Console().Session().Connected());
+    EXPECT_FALSE(w.Running());
+    // The window takes commands again.
+    QTest::keyClick(Focused(&w), Qt::Key_F2);
+    EXPECT_EQ(w.Pages()->currentIndex(), 1);
+    if (w.Pages()->currentIndex() != 1) QTest::keyClick(Focused(&w), Qt::Key_F2);
+
+    // On the grid page the user clicks "Show F5", connects again (the
+    // form offers the database just used) and stops the start-up commands
+    // with Ctrl+C while the button has the focus, on a Russian layout: the
+    // C key then types 'С'.
+    safety = std::make_unique<QObject>();
+    w.ClearOutput();
+    QPushButton* show = nullptr;
+    for (auto* b : w.findChildren<QPushButton*>())
+        if (b->text() == "Show F5") show = b;
+    ASSERT_NE(show, nullptr);
+    QTest::mouseClick(show, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), show);
+    answered = false;
+    WhenModal<TFrmBase>([&](TFrmBase* form) {
+        answered = true;
+        QTimer::singleShot(300, [&w] { X11Key(Focused(&w), 0x421, Qt::ControlModifier, 54, 0x6e3, "\x03"); });
+        endAfter5s();
+        QTest::keyClick(Focused(form), Qt::Key_Return);
+    });
+    clock.restart();
+    QTest::keyClick(Focused(&w), Qt::Key_F12);
+    EXPECT_TRUE(answered);
+    EXPECT_LT(clock.elapsed(), 4500);
+    out = OutText(w);
+    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+    EXPECT_TRUE(w.Console().Session().Connected());
+}
+
+TEST_F(MainWindow, AQuestionAskedWhileCommandsRunCanBeAnswered) {
+    using namespace windowdriver;
+    const std::string xml = (dir / "out.xml").string();
+    std::ofstream(xml) << "old";
+    TForm1 w(false);
+    ShowFocused(w);
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    w.MInp().SetText("--$XMLE " + xml + " -select=\"select 1 as a\"");
+    QString question;
+    WhenModal<QMessageBox>([&question](QMessageBox* box) {
+        question = box->text();
+        CancelLater(box);
+        QTest::keyClick(Focused(box), Qt::Key_Return);
+    });
+    QTest::keyClick(Focused(&w), Qt::Key_F5);
+    EXPECT_EQ(question.toStdString(), "File " + xml + " exists. Rewrite?");
+    std::string written;
+    ASSERT_TRUE(ReadFileBytes(xml, written));
+    EXPECT_NE(written.find("<RecordSet SQL=\"select 1 as a\">"), std::string::npos) << written;
 }
