@@ -57,3 +57,16 @@ for kind in DBFE:dbf XMLE:xml HTME:html; do
   ours=$(best sh -c "'$run' --overwrite '$db' '$work/export.sql' > /dev/null 2>&1")
   report "export 200,000 rows to $ext" "$ours" "$theirs"
 done
+
+# 3. CSV and JSON exports against the shell's own -csv and -json modes
+#    (target 1.5), with tabulon-run's peak memory.
+for kind in CSVE:csv:-csv JSNE:json:-json; do
+  IFS=: read -r word ext mode <<< "$kind"
+  theirs=$(best sh -c "sqlite3 $mode '$db' '$exp_select' > '$work/peer.$ext'")
+  printf -- '--$%s %s -select="%s"\n' "$word" "$work/out.$ext" "$exp_select" > "$work/export.sql"
+  ours=$(best sh -c "'$run' --overwrite '$db' '$work/export.sql' > /dev/null 2>&1")
+  printf 'export 200,000 rows to %s: tabulon-run %.2f s, sqlite3 %s %.2f s, ratio %.2f (target <= 1.5)\n' \
+    "$ext" "$ours" "$mode" "$theirs" "$(echo "$ours / $theirs" | bc -l)"
+  peak=$(/usr/bin/time -f %M "$run" --overwrite "$db" "$work/export.sql" 2>&1 > /dev/null | tail -1)
+  printf 'tabulon-run peak resident memory for it: %.1f MB (target < 64 MB)\n' "$(echo "$peak / 1024" | bc -l)"
+done

@@ -311,4 +311,7 @@ void InstallExportImportDirectives(TConsole& console) {
     console.SetDirectiveHandler(TConsole::Directive::DbfExport, RunDbfExport);
     console.SetDirectiveHandler(TConsole::Directive::XmlExport, RunXmlExport);
     console.SetDirectiveHandler(TConsole::Directive::HtmlExport, RunHtmlExport);
+    console.SetDirectiveHandler(TConsole::Directive::CsvImport, RunCsvImport);
+    console.SetDirectiveHandler(TConsole::Directive::CsvExport, RunCsvExport);
+    console.SetDirectiveHandler(TConsole::Directive::JsonExport, RunJsonExport);
 }

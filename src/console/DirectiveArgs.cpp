@@ -25,8 +25,16 @@ DirectiveArgs DirectiveArgs::Parse(std::string_view line) {
     const std::string_view after = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
     // The limits count characters: a cut never splits one.
     const std::string params = TrimLeft(CharSubstr(after, 0, 256)) + " ";
-    const size_t end = params.find(' ');
+    size_t end = params.find(' ');
     a.FileName = Trim(std::string_view(params).substr(0, end));
+    // A name in double quotes may hold blanks; the quotes are not part of it.
+    if (params.starts_with('"')) {
+        const size_t close = params.find('"', 1);
+        if (close != std::string::npos) {
+            a.FileName = params.substr(1, close - 1);
+            end = close + 1;
+        }
+    }
     a.Options = TrimLeft(CharSubstr(std::string_view(params).substr(end), 0, 255)) + " ";
     return a;
 }

@@ -4,7 +4,8 @@
 
 // The argument text of an import or export directive line:
 //   --$WORD FILE -Option=value -Other="value with blanks"
-// The file name ends at the first blank (no quotes are removed from it);
+// The file name ends at the first blank, or, when it starts with a double
+// quote, at the next one (it may hold blanks then; the quotes are removed);
 // the options follow it.
 struct DirectiveArgs {
     std::string FileName;

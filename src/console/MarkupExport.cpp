@@ -1,7 +1,4 @@
 // The XML and HTML exports of a SELECT statement's rows.
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +6,7 @@
 #include "base/Platform.h"
 #include "base/Utf8.h"
 #include "console/DirectiveArgs.h"
+#include "console/ExportFile.h"
 #include "console/DirectiveRun.h"
 #include "console/Directives.h"
 #include "console/MarkupText.h"
@@ -17,62 +15,20 @@
 
 namespace {
 
-// The file as UTF-8 with LF line ends, written a block at a time so that the
-// whole document is never held in memory. A byte of the data that is not
-// UTF-8 is written as its Windows-1251 character: the document stays well
-// formed.
-class MarkupFile {
+// The export file with the escaping of MarkupEscape; text that has nothing
+// to escape, which is nearly all of it, is copied without a new string.
+class MarkupFile : public ExportFile {
 public:
-    explicit MarkupFile(const std::string& fileName)
-        : fileName_(fileName), out_(fileName, std::ios::binary | std::ios::trunc) {
-        if (!out_) Fail();
-        text_.reserve(BlockBytes + 4096);
-    }
-
-    void Add(std::string_view s) { text_.append(s); }
-    // The escaping of MarkupEscape; text that has nothing to escape, which is
-    // nearly all of it, is copied without making a new string.
+    using ExportFile::ExportFile;
     void AddEscaped(std::string_view s, bool lineBreaks) {
         for (unsigned char c : s) {
             if (c < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') {
-                text_.append(MarkupEscape(s, lineBreaks));
+                Add(MarkupEscape(s, lineBreaks));
                 return;
             }
         }
-        text_.append(s);
+        Add(s);
     }
-    // Ends a line; a full block goes to the file.
-    void EndLine() {
-        text_.push_back('\n');
-        if (text_.size() >= BlockBytes) Flush();
-    }
-    void Finish() {
-        Flush();
-        out_.close();
-        if (!out_) Fail();
-    }
-
-private:
-    static constexpr size_t BlockBytes = 64 * 1024;
-
-    [[noreturn]] void Fail() const {
-        throw Exception("??? Cannot write file " + fileName_ + ": " + std::strerror(errno));
-    }
-    void Flush() {
-        if (text_.empty()) return;
-        if (IsValidUtf8(text_)) {
-            out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-        } else {
-            const std::string shown = DisplayText(text_);
-            out_.write(shown.data(), static_cast<std::streamsize>(shown.size()));
-        }
-        text_.clear();
-        if (!out_) Fail();
-    }
-
-    std::string fileName_;
-    std::ofstream out_;
-    std::string text_;  // text not yet written
 };
 
 // The common road of both formats; `write` writes the document from the open query.

@@ -217,6 +217,12 @@ void TConsole::RunCommandText(std::string_view text) {
             RunDirective(Directive::XmlExport, rest);
         } else if (StartsWith(r, "--$HTME", true) || StartsWith(r, "--$HTMS", true)) {
             RunDirective(Directive::HtmlExport, rest);
+        } else if (StartsWith(r, "--$CSVI", true)) {
+            RunDirective(Directive::CsvImport, rest);
+        } else if (StartsWith(r, "--$CSVE", true)) {
+            RunDirective(Directive::CsvExport, rest);
+        } else if (StartsWith(r, "--$JSNE", true)) {
+            RunDirective(Directive::JsonExport, rest);
         } else if (StartsWith(r, "--", true)) {
             const std::string line = rest.TakeLine();
             if (settings_.EchoOn) host_.PrintLine(line);

@@ -64,7 +64,7 @@ public:
 
     // A directive line ("--$DBFI ...") for one of the four kinds; the
     // import and export handlers are installed by their own unit.
-    enum class Directive { DbfImport, DbfExport, XmlExport, HtmlExport };
+    enum class Directive { DbfImport, DbfExport, XmlExport, HtmlExport, CsvImport, CsvExport, JsonExport, Count };
     using DirectiveHandler = std::function<void(TConsole&, const std::string& line)>;
     void SetDirectiveHandler(Directive kind, DirectiveHandler handler);
 
@@ -99,5 +99,5 @@ private:
     bool commandError_ = false;
     int failures_ = 0;
     int scriptDepth_ = 0;
-    DirectiveHandler directives_[4];
+    DirectiveHandler directives_[static_cast<int>(Directive::Count)];
 };

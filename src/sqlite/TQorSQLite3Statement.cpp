@@ -52,3 +52,39 @@ void TQorSQLite3Statement::Execute() {
 void TQorSQLite3Statement::Reset() {
     db_.Api().reset(stmt_);
 }
+
+bool TQorSQLite3Statement::Step() {
+    const SQLite3Api& api = db_.Api();
+    const int rc = api.step(stmt_);
+    if (rc == sqlite_api::ROW) return true;
+    if (rc == sqlite_api::DONE) return false;
+    // The statement's own message comes with the reset.
+    api.reset(stmt_);
+    db_.RaiseSQLiteError();
+}
+
+int TQorSQLite3Statement::ColumnCount() const { return db_.Api().column_count(stmt_); }
+
+std::string TQorSQLite3Statement::ColumnName(int i) const {
+    const char* name = db_.Api().column_name(stmt_, i);
+    return name ? db_.FromEngineText(name) : std::string();
+}
+
+int TQorSQLite3Statement::ColumnType(int i) const { return db_.Api().column_type(stmt_, i); }
+
+std::string TQorSQLite3Statement::ColumnText(int i) const {
+    const SQLite3Api& api = db_.Api();
+    const unsigned char* t = api.column_text(stmt_, i);
+    const std::string_view text = t ? std::string_view(reinterpret_cast<const char*>(t), static_cast<size_t>(api.column_bytes(stmt_, i)))
+                                    : std::string_view();
+    return db_.FromEngineText(text);
+}
+
+double TQorSQLite3Statement::ColumnDouble(int i) const { return db_.Api().column_double(stmt_, i); }
+
+std::string_view TQorSQLite3Statement::ColumnBlob(int i) const {
+    const SQLite3Api& api = db_.Api();
+    const void* data = api.column_blob(stmt_, i);
+    return data ? std::string_view(static_cast<const char*>(data), static_cast<size_t>(api.column_bytes(stmt_, i)))
+                : std::string_view();
+}

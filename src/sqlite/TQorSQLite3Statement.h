@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "sqlite/TQorSQLite3DB.h"
 
@@ -24,6 +25,19 @@ public:
     // to run again; the bound values stay until they are bound anew.
     void Execute();
     void Reset();
+
+    // Row by row, for statements that return rows: true while a row is
+    // current; a failure raises the engine's message. Text comes back as the
+    // program keeps it (through the connection's Windows-1251 switch); views
+    // are valid until the next step.
+    bool Step();
+    int ColumnCount() const;
+    std::string ColumnName(int i) const;
+    // The engine's type of a value: integer 1, float 2, text 3, blob 4, null 5.
+    int ColumnType(int i) const;
+    std::string ColumnText(int i) const;
+    double ColumnDouble(int i) const;
+    std::string_view ColumnBlob(int i) const;
 
 private:
     void Check(int rc);
