@@ -70,3 +70,14 @@ for kind in CSVE:csv:-csv JSNE:json:-json; do
   peak=$(/usr/bin/time -f %M "$run" --overwrite "$db" "$work/export.sql" 2>&1 > /dev/null | tail -1)
   printf 'tabulon-run peak resident memory for it: %.1f MB (target < 64 MB)\n' "$(echo "$peak / 1024" | bc -l)"
 done
+
+# 4. Importing a 200,000-row CSV (written by the shell) against the shell's
+#    `.import --csv` of the same file into a fresh database (target 1.5).
+sqlite3 -csv -header "$db" "$exp_select" > "$work/rows.csv"
+printf -- '--$CSVI %s -Table=imp\n' "$work/rows.csv" > "$work/csvimport.sql"
+ours=$(best fresh sh -c "'$run' --overwrite '$work/imp.db' '$work/csvimport.sql' > /dev/null 2>&1")
+theirs=$(best fresh sh -c "sqlite3 '$work/imp.db' '.import --csv $work/rows.csv imp'")
+printf 'import 200,000 CSV rows: tabulon-run %.2f s, sqlite3 .import --csv %.2f s, ratio %.2f (target <= 1.5)\n' \
+  "$ours" "$theirs" "$(echo "$ours / $theirs" | bc -l)"
+peak=$(/usr/bin/time -f %M "$run" --overwrite "$work/imp.db" "$work/csvimport.sql" 2>&1 > /dev/null | tail -1)
+printf 'tabulon-run peak resident memory for it: %.1f MB (target < 64 MB)\n' "$(echo "$peak / 1024" | bc -l)"

@@ -91,6 +91,24 @@ bool ReadFileBytes(const std::string& file, std::string& out) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     out.clear();
+    // A regular file is read straight into a buffer of its size; anything
+    // else (a pipe, a file that grows meanwhile) a block at a time on top.
+    struct stat st {};
+    size_t size = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        out.resize(static_cast<size_t>(st.st_size));
+        while (size < out.size()) {
+            const ssize_t n = ::read(fd, out.data() + size, out.size() - size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ::close(fd);
+                return false;
+            }
+            if (n == 0) break;
+            size += static_cast<size_t>(n);
+        }
+        out.resize(size);
+    }
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);

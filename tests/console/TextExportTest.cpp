@@ -113,6 +113,18 @@ TEST_F(TextExport, AFailedExportLeavesTheOlderFile) {
     }
     for (const char* name : {"old.csv", "old.json", "old.xml", "old.html"}) EXPECT_EQ(ReadAll(dir / name), old) << name;
 
+    // Ctrl+C after a thousand rows.
+    for (const char* d : {"--$CSVE old.csv", "--$JSNE old.json"}) {
+        host.interrupt = true;
+        host.interruptAfter = 1000;
+        host.polls = 0;
+        Run(d + std::string(" -select=\"select x from big\"\n"));
+        host.interrupt = false;
+        EXPECT_TRUE(console.CommandError()) << d;
+    }
+    EXPECT_EQ(ReadAll(dir / "old.csv"), old);
+    EXPECT_EQ(ReadAll(dir / "old.json"), old);
+
     // A full disk: the process may write no more than 64 KiB to a file.
     struct rlimit before {};
     getrlimit(RLIMIT_FSIZE, &before);
