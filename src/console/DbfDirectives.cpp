@@ -6,7 +6,14 @@
 #include <optional>
 #include <vector>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 #include "base/AnsiString.h"
+#include "base/Exception.h"
 #include "base/DateTime.h"
 #include "base/NumberText.h"
 #include "base/Platform.h"
@@ -114,6 +121,35 @@ std::string UnmappedNote(int values, int codePage) {
     return " (" + std::to_string(values) + (values == 1 ? " value" : " values") + " with characters " + name +
            " lacks written as '?')";
 }
+
+// The DBF file an export writes, under a temporary name beside its target
+// until it is complete; without Commit the temporary file goes and an older
+// target stays as it was.
+class PendingFile {
+public:
+    explicit PendingFile(const std::string& target) : target_(target) {
+        std::string pattern = target + ".XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) throw Exception("??? Cannot write file " + target + ": " + std::strerror(errno));
+        ::close(fd);
+        temp_ = pattern;
+    }
+    ~PendingFile() {
+        if (!committed_) ::unlink(temp_.c_str());
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    const std::string& Temp() const { return temp_; }
+    void Commit() {
+        if (::rename(temp_.c_str(), target_.c_str()) != 0)
+            throw Exception("??? Cannot write file " + target_ + ": " + std::strerror(errno));
+        committed_ = true;
+    }
+
+private:
+    std::string target_, temp_;
+    bool committed_ = false;
+};
 
 }  // namespace
 
@@ -227,9 +263,10 @@ void RunDbfExport(TConsole& console, const std::string& line) {
     console.PrintLine("Export DBF file: " + args.FileName);
     run.StartClock();
 
+    PendingFile pending(args.FileName);
     TDbfTab dbf;
     dbf.SetReadOnly(false);
-    dbf.SetFileName(args.FileName);
+    dbf.SetFileName(pending.Temp());
     dbf.SetOemAnsi(!ansi);
     // Nobody reads the new file before it is closed.
     dbf.SetBufferAppends(true);
@@ -302,6 +339,7 @@ void RunDbfExport(TConsole& console, const std::string& line) {
     // Closing writes the last block of records: the file is complete, or its
     // error reported, before the count is announced.
     dbf.Close();
+    pending.Commit();
     console.PrintLine("Save " + std::to_string(saved) + " records to DBF from SQLite table: " + statement +
                       run.Elapsed() + UnmappedNote(dbf.UnmappedValues(), codePage));
 }

@@ -132,12 +132,21 @@ TEST_F(TextExport, AFailedExportLeavesTheOlderFile) {
     struct rlimit small = before;
     small.rlim_cur = 64 * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
+    WriteFile("old.dbf", old);
     Run("--$CSVE old.csv -select=\"select x from big\"\n");
     const bool failed = console.CommandError();
+    Run("--$DBFE old.dbf -select=\"select x from big\"\n");
+    const bool dbfFailed = console.CommandError();
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_TRUE(failed);
+    EXPECT_TRUE(dbfFailed);
     EXPECT_EQ(ReadAll(dir / "old.csv"), old);
+    EXPECT_EQ(ReadAll(dir / "old.dbf"), old);
+    // Nothing is left beside them.
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) files += e.path().filename().string().rfind("old.", 0) == 0;
+    EXPECT_EQ(files, 4 + 1);
     // And the question: No keeps the file.
     host.answerYes = false;
     Run("--$CSVE old.csv -select=\"select 1\"\n");
