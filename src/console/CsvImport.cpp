@@ -18,39 +18,6 @@
 
 namespace {
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    return true;
-}
-
-// The raw text of -Delim=: the option reader would take a lone ';' for the
-// one that may end the line. Accepted: one character, "x" in quotes, or
-// the word tab; each may be followed by the ';' that ends a line. An absent
-// option gives ','; nullopt for anything else.
-std::optional<char> DelimiterOption(std::string_view options) {
-    static constexpr std::string_view key = "-DELIM=";
-    size_t at = std::string_view::npos;
-    for (size_t i = 0; i + key.size() <= options.size(); ++i)
-        if (EqualNoCase(options.substr(i, key.size()), key)) {
-            at = i + key.size();
-            break;
-        }
-    if (at == std::string_view::npos) return ',';
-    std::string_view v = options.substr(at);
-    if (v.size() >= 3 && v[0] == '"' && v[2] == '"') {
-        v = v.substr(1, 1);
-    } else {
-        v = v.substr(0, v.find(' '));
-        if (v.size() >= 2 && v.back() == ';') v.remove_suffix(1);
-        if (EqualNoCase(v, "tab")) return '\t';
-    }
-    if (v.size() != 1 || v[0] == '"' || v[0] == '\r' || v[0] == '\n') return std::nullopt;
-    return v[0];
-}
 
 std::string QuoteName(const std::string& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
 
@@ -97,13 +64,6 @@ std::optional<int64_t> TableRows(TConsole& console, const std::string& table) {
     }
 }
 
-std::string DefaultTableName(const std::string& fileName) {
-    const size_t cut = fileName.find_last_of(":/");
-    std::string name = cut == std::string::npos ? fileName : fileName.substr(cut + 1);
-    for (char& c : name)
-        if (c == '.') c = '_';
-    return name;
-}
 
 }  // namespace
 
@@ -114,9 +74,8 @@ void RunCsvImport(TConsole& console, const std::string& line) {
         run.Fail("??? File not exists: " + args.FileName);
         return;
     }
-    std::string table = args.Option("-Table=");
-    if (table.empty()) table = DefaultTableName(args.FileName);
-    const std::optional<char> delimiter = DelimiterOption(args.Options);
+    const std::string table = args.TableName();
+    const std::optional<char> delimiter = args.Delimiter();
     if (!delimiter) {
         run.Fail("??? Delimiter must be one character or the word tab");
         return;
@@ -128,9 +87,9 @@ void RunCsvImport(TConsole& console, const std::string& line) {
     }
     const bool header = headerOption != "0";
     const std::string encoding = args.Option("-Encoding=");
-    const bool cp1251 = EqualNoCase(encoding, "1251") || EqualNoCase(encoding, "cp1251") ||
-                        EqualNoCase(encoding, "windows-1251");
-    if (!cp1251 && !encoding.empty() && !EqualNoCase(encoding, "utf-8") && !EqualNoCase(encoding, "utf8")) {
+    const bool cp1251 = SameText(encoding, "1251") || SameText(encoding, "cp1251") ||
+                        SameText(encoding, "windows-1251");
+    if (!cp1251 && !encoding.empty() && !SameText(encoding, "utf-8") && !SameText(encoding, "utf8")) {
         run.Fail("??? Encoding not supported: " + encoding + " (utf-8 or 1251)");
         return;
     }

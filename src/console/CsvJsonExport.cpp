@@ -80,33 +80,6 @@ void AddJsonString(ExportFile& file, std::string_view value) {
     file.Add('"');
 }
 
-// The delimiter option: one character, or the word "tab"; ',' by default.
-// It is read from the option text itself: the option reader would take a
-// ';' at a value's end for the end of the command.
-bool Delimiter(const DirectiveArgs& args, char& delimiter) {
-    delimiter = ',';
-    const std::string& o = args.Options;
-    size_t at = std::string::npos;
-    for (size_t i = 0; i + 7 <= o.size(); ++i) {
-        if (o[i] == '-' && (o.compare(i, 7, "-Delim=") == 0 || o.compare(i, 7, "-DELIM=") == 0 ||
-                            o.compare(i, 7, "-delim=") == 0)) {
-            at = i + 7;
-            break;
-        }
-    }
-    if (at == std::string::npos || at >= o.size() || o[at] == ' ') return true;
-    std::string value = o.substr(at, o.find(' ', at) == std::string::npos ? std::string::npos : o.find(' ', at) - at);
-    if (value == "tab" || value == "TAB") {
-        delimiter = '\t';
-        return true;
-    }
-    if (value.size() == 1 && value[0] != '"') {
-        delimiter = value[0];
-        return true;
-    }
-    return false;
-}
-
 // The road both exports share: the question, the statement, the row loop
 // with interrupts and the progress note, the closing line.
 template <typename Writer>
@@ -139,11 +112,12 @@ void RunTextExport(TConsole& console, const std::string& line, const char* kind,
 
 void RunCsvExport(TConsole& console, const std::string& line) {
     const DirectiveArgs args = DirectiveArgs::Parse(line);
-    char delimiter = ',';
-    if (!Delimiter(args, delimiter)) {
-        DirectiveRun(console).Fail("??? -Delim= takes one character or the word tab");
+    const std::optional<char> delim = args.Delimiter();
+    if (!delim) {
+        DirectiveRun(console).Fail("??? Delimiter must be one character or the word tab");
         return;
     }
+    const char delimiter = *delim;
     const bool header = args.Option("-Header=") != "0";
     RunTextExport(console, line, "CSV", [&](ExportFile& file, TQorSQLite3Statement& q, auto rowDone) {
         const int n = q.ColumnCount();

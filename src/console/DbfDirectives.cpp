@@ -61,13 +61,6 @@ bool Listed(const std::string& list, const std::string& name) {
     return list.find(key) != std::string::npos;
 }
 
-std::string DefaultTableName(const std::string& fileName) {
-    const size_t cut = fileName.find_last_of(":/");
-    std::string name = cut == std::string::npos ? fileName : fileName.substr(cut + 1);
-    for (char& c : name)
-        if (c == '.') c = '_';
-    return name;
-}
 
 // A savepoint around the inserts: one commit at the end instead of one per
 // record, and the rows imported so far stay when the import stops early.
@@ -160,8 +153,7 @@ void RunDbfImport(TConsole& console, const std::string& line) {
         run.Fail("??? File not exists: " + args.FileName);
         return;
     }
-    std::string table = args.Option("-Table=");
-    if (table.empty()) table = DefaultTableName(args.FileName);
+    const std::string table = args.TableName();
     int64_t existing = 0;
     try {
         existing = console.Session().SelectInt64("select count(*) from " + table, {}, true);

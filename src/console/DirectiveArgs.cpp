@@ -60,3 +60,29 @@ std::string DirectiveArgs::GetOption(std::string_view key, std::string_view opti
     }
     return value;
 }
+
+std::string DirectiveArgs::TableName() const {
+    std::string table = Option("-Table=");
+    if (!table.empty()) return table;
+    const size_t cut = FileName.find_last_of(":/");
+    table = cut == std::string::npos ? FileName : FileName.substr(cut + 1);
+    for (char& c : table)
+        if (c == '.') c = '_';
+    return table;
+}
+
+std::optional<char> DirectiveArgs::Delimiter() const {
+    static constexpr std::string_view key = "-DELIM=";
+    const size_t found = FindNoCase(Options, key);
+    if (found == std::string_view::npos) return ',';
+    std::string_view v = std::string_view(Options).substr(found + key.size());
+    if (v.size() >= 3 && v[0] == '"' && v[2] == '"') {
+        v = v.substr(1, 1);
+    } else {
+        v = v.substr(0, v.find(' '));
+        if (v.size() >= 2 && v.back() == ';') v.remove_suffix(1);
+        if (SameText(v, "tab")) return '\t';
+    }
+    if (v.size() != 1 || v[0] == '"' || v[0] == '\r' || v[0] == '\n') return std::nullopt;
+    return v[0];
+}

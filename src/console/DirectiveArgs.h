@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,4 +19,13 @@ struct DirectiveArgs {
     // removed. A missing key gives "".
     static std::string GetOption(std::string_view key, std::string_view options);
     std::string Option(std::string_view key) const { return GetOption(key, Options); }
+
+    // The -Table= option, or the file's name without its folder, each dot
+    // turned into '_'.
+    std::string TableName() const;
+    // The -Delim= option, read from the option text itself since the option
+    // reader takes a ';' at a value's end for the line's end: one character,
+    // "x" in quotes, or the word tab, each maybe followed by that ';'. An
+    // absent option gives ','; nullopt for anything else.
+    std::optional<char> Delimiter() const;
 };

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "RecordingHost.h"
@@ -35,6 +36,12 @@ protected:
     }
     void WriteFile(const std::string& name, const std::string& text) {
         std::ofstream(dir / name, std::ios::binary) << text;
+    }
+    static std::string ReadAll(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
     }
 
     std::filesystem::path dir, oldCwd;

@@ -16,7 +16,7 @@ namespace {
 
 using Records = std::vector<std::vector<std::string>>;
 
-Records ReadAll(std::string_view text, char delimiter = ',', std::vector<int>* lines = nullptr) {
+Records ReadRecords(std::string_view text, char delimiter = ',', std::vector<int>* lines = nullptr) {
     CsvReader reader(text, delimiter);
     Records records;
     std::vector<std::string> fields;
@@ -35,33 +35,33 @@ std::string Python() { return std::filesystem::exists("/usr/bin/python3") ? "/us
 }  // namespace
 
 TEST(CsvReaderTest, QuotedFieldsAndLineEnds) {
-    EXPECT_EQ(ReadAll("a,b\r\n1,2\r\n"), (Records{{"a", "b"}, {"1", "2"}}));
-    EXPECT_EQ(ReadAll("a,b\n1,2"), (Records{{"a", "b"}, {"1", "2"}}));
-    EXPECT_EQ(ReadAll("a,b\r1,2\r"), (Records{{"a", "b"}, {"1", "2"}}));
-    EXPECT_EQ(ReadAll("\"x,y\",\"say \"\"hi\"\"\",\"\"\n"), (Records{{"x,y", "say \"hi\"", ""}}));
-    EXPECT_EQ(ReadAll("\"one\r\ntwo\nthree\",z\n"), (Records{{"one\r\ntwo\nthree", "z"}}));
+    EXPECT_EQ(ReadRecords("a,b\r\n1,2\r\n"), (Records{{"a", "b"}, {"1", "2"}}));
+    EXPECT_EQ(ReadRecords("a,b\n1,2"), (Records{{"a", "b"}, {"1", "2"}}));
+    EXPECT_EQ(ReadRecords("a,b\r1,2\r"), (Records{{"a", "b"}, {"1", "2"}}));
+    EXPECT_EQ(ReadRecords("\"x,y\",\"say \"\"hi\"\"\",\"\"\n"), (Records{{"x,y", "say \"hi\"", ""}}));
+    EXPECT_EQ(ReadRecords("\"one\r\ntwo\nthree\",z\n"), (Records{{"one\r\ntwo\nthree", "z"}}));
     // Empty fields at either end and between; a lone quoted empty field.
-    EXPECT_EQ(ReadAll(",a,,\n\"\"\n"), (Records{{"", "a", "", ""}, {""}}));
+    EXPECT_EQ(ReadRecords(",a,,\n\"\"\n"), (Records{{"", "a", "", ""}, {""}}));
     // Empty lines hold no record.
-    EXPECT_EQ(ReadAll("\n\r\na\n\n\nb\n"), (Records{{"a"}, {"b"}}));
-    EXPECT_EQ(ReadAll(""), Records{});
+    EXPECT_EQ(ReadRecords("\n\r\na\n\n\nb\n"), (Records{{"a"}, {"b"}}));
+    EXPECT_EQ(ReadRecords(""), Records{});
     // A quote inside an unquoted field is a character; text after a closing
     // quote joins the field.
-    EXPECT_EQ(ReadAll("ab\"c,\"x\"y\n"), (Records{{"ab\"c", "xy"}}));
+    EXPECT_EQ(ReadRecords("ab\"c,\"x\"y\n"), (Records{{"ab\"c", "xy"}}));
 }
 
 TEST(CsvReaderTest, ByteOrderMarkAndDelimiters) {
-    EXPECT_EQ(ReadAll("\xEF\xBB\xBFимя;名前\n\"a;b\";c", ';'), (Records{{"имя", "名前"}, {"a;b", "c"}}));
+    EXPECT_EQ(ReadRecords("\xEF\xBB\xBFимя;名前\n\"a;b\";c", ';'), (Records{{"имя", "名前"}, {"a;b", "c"}}));
     // Only a mark at the very start is skipped.
-    EXPECT_EQ(ReadAll("a\n\xEF\xBB\xBF"), (Records{{"a"}, {"\xEF\xBB\xBF"}}));
-    EXPECT_EQ(ReadAll("\xEF\xBB"), (Records{{"\xEF\xBB"}}));
-    EXPECT_EQ(ReadAll("a\tb,c\n", '\t'), (Records{{"a", "b,c"}}));
-    EXPECT_EQ(ReadAll("a\tb,c\n"), (Records{{"a\tb", "c"}}));
+    EXPECT_EQ(ReadRecords("a\n\xEF\xBB\xBF"), (Records{{"a"}, {"\xEF\xBB\xBF"}}));
+    EXPECT_EQ(ReadRecords("\xEF\xBB"), (Records{{"\xEF\xBB"}}));
+    EXPECT_EQ(ReadRecords("a\tb,c\n", '\t'), (Records{{"a", "b,c"}}));
+    EXPECT_EQ(ReadRecords("a\tb,c\n"), (Records{{"a\tb", "c"}}));
 }
 
 TEST(CsvReaderTest, LineNumbersCountBreaksInsideQuotes) {
     std::vector<int> lines;
-    ReadAll("h\n\"1\n2\r\n3\"\n\nx\r\"y\ry\"\nz", ',', &lines);
+    ReadRecords("h\n\"1\n2\r\n3\"\n\nx\r\"y\ry\"\nz", ',', &lines);
     EXPECT_EQ(lines, (std::vector<int>{1, 2, 6, 7, 9}));
 
     for (const std::string text : {"a\n\"b\nc\n", "a\n\"b\nc\"\"\n", "a\n\""}) {
@@ -78,7 +78,7 @@ TEST(CsvReaderTest, LineNumbersCountBreaksInsideQuotes) {
         }
     }
     // A quote closed at the very end is no error.
-    EXPECT_EQ(ReadAll("\"a\nb\""), (Records{{"a\nb"}}));
+    EXPECT_EQ(ReadRecords("\"a\nb\""), (Records{{"a\nb"}}));
 }
 
 TEST(DirectiveArgsTest, QuotedFileNameMayHoldBlanks) {

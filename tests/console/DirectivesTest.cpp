@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 int Shell(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()); }

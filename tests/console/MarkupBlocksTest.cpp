@@ -10,12 +10,6 @@ namespace {
 
 class MarkupBlocksTest : public ConsoleTest {
 protected:
-    std::string ReadAll(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     // 5000 rows of Cyrillic, CJK and markup, about 200 KB of XML; one row in
     // 1000 holds a byte that is not UTF-8 (legacy text).
     void Rows() {

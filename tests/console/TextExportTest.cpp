@@ -12,12 +12,6 @@ namespace {
 
 class TextExport : public ConsoleTest {
 protected:
-    std::string ReadAll(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     // What a Python snippet prints about a file (the file is argv[1]).
     std::string Python(const std::string& code, const std::filesystem::path& file) {
         WriteFile("peer.py", code);
