@@ -78,6 +78,14 @@ std::string ProgramDir() {
     return slash == std::string::npos ? CurrentDir() + "/" : exe.substr(0, slash + 1);
 }
 
+std::string ProgramDataFile(std::string_view name) {
+    const std::string dir = ProgramDir();
+    std::string beside = dir + std::string(name);
+    if (FileExists(beside)) return beside;
+    std::string installed = dir + "../share/tabulon/" + std::string(name);
+    return FileExists(installed) ? installed : beside;
+}
+
 std::string ProgramBaseName() {
     const std::string exe = ExePath();
     const size_t slash = exe.rfind('/');

@@ -15,5 +15,9 @@ bool DirectoryExists(const std::string& path);
 bool ReadFileBytes(const std::string& path, std::string& out);
 // The folder of the running program, with a trailing '/'.
 std::string ProgramDir();
+// A file the program ships (manual, language file): beside the program, as
+// in the build folder, else in ../share/tabulon/ of an installed program;
+// the path beside the program when neither exists.
+std::string ProgramDataFile(std::string_view name);
 // The running program's file name without folder and extension.
 std::string ProgramBaseName();

@@ -120,5 +120,5 @@ bool ConsoleSettings::Set(std::string_view name, std::string_view value) {
 }
 
 std::string MsgText(std::string_view key, std::string_view def) {
-    return IniReadString(ProgramDir() + "tabulon-ENG.lng", "Msg", key, def);
+    return IniReadString(ProgramDataFile("tabulon-ENG.lng"), "Msg", key, def);
 }
