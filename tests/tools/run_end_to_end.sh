@@ -1,47 +1,65 @@
 #!/usr/bin/env bash
 # tabulon-run as a user runs it. Arguments: the program, the golden folder,
-# the shared data folder (optional).
-set -u
-run=$1 golden=$2 data=${3:-}
+# the shared data folder. Every program's exit status is checked; the peers
+# (scripts/deps.sh installs them) and the shared data must be there.
+set -euo pipefail
+run=$1 golden=$2 data=$3
+for peer in sqlite3 xmllint iconv /usr/bin/python3; do
+  command -v "$peer" > /dev/null || { echo "missing peer: $peer (scripts/deps.sh installs it)"; exit 1; }
+done
+/usr/bin/python3 -c 'import dbfread' || { echo "missing peer: python3-dbfread"; exit 1; }
+# The shared sample data lies beside the project's folder, not in it: a
+# checkout without it runs the rest.
+have_data=1
+for f in Chinook_Sqlite.sql northwind_create.sql northwind_update.sql dbf/dbase_03.dbf dbf/dbase_83.dbf; do
+  [ -f "$data/$f" ] || { echo "no shared data $data/$f: the checks on real files are left out"; have_data=0; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Runs a command and succeeds when it exits with the given status.
+status_is() {
+  local want=$1 got=0
+  shift
+  "$@" || got=$?
+  [ "$got" -eq "$want" ] || { echo "exit status $got, expected $want: $*"; return 1; }
+}
 
 # Golden transcripts: the output must match byte for byte.
 for sql in "$golden"/*.sql; do
   name=$(basename "$sql" .sql)
-  "$run" --set ShowTime=N "$work/$name.db" "$sql" > "$work/$name.out" 2> "$work/$name.err"
-  status=$?
-  if ! diff -u "$golden/$name.out" "$work/$name.out"; then fail "$name transcript differs"; fi
   # Every golden script holds one failing statement on purpose.
-  [ "$status" -eq 1 ] || fail "$name: exit status $status, expected 1"
+  status_is 1 "$run" --set ShowTime=N "$work/$name.db" "$sql" > "$work/$name.out" 2> "$work/$name.err" \
+    || fail "$name: exit status"
+  if ! diff -u "$golden/$name.out" "$work/$name.out"; then fail "$name transcript differs"; fi
 done
 
 # Exit statuses and standard input.
-echo "select 1 as one;" | "$run" --set ShowTime=N :memory: > "$work/stdin.out"
-[ $? -eq 0 ] || fail "a clean run from standard input did not exit 0"
+echo "select 1 as one;" | "$run" --set ShowTime=N :memory: > "$work/stdin.out" || fail "a clean run from standard input did not exit 0"
 grep -q '^1 row selected...$' "$work/stdin.out" || fail "standard input was not run"
-"$run" > /dev/null 2>&1; [ $? -eq 2 ] || fail "no database: exit status is not 2"
-"$run" --bogus :memory: > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown option: exit status is not 2"
-"$run" --set NoSuch=1 :memory: < /dev/null > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown setting: exit status is not 2"
-"$run" :memory: "$work/missing.sql" > /dev/null 2>&1; [ $? -eq 2 ] || fail "missing script: exit status is not 2"
-"$run" "$work/no/such/dir/x.db" < /dev/null > /dev/null 2>&1; [ $? -eq 2 ] || fail "bad database path: exit status is not 2"
-"$run" --help | grep -q -- '--overwrite' || fail "--help does not document --overwrite"
+status_is 2 "$run" > /dev/null 2>&1 || fail "no database: exit status is not 2"
+status_is 2 "$run" --bogus :memory: > /dev/null 2>&1 || fail "unknown option: exit status is not 2"
+status_is 2 "$run" --set NoSuch=1 :memory: < /dev/null > /dev/null 2>&1 || fail "unknown setting: exit status is not 2"
+status_is 2 "$run" :memory: "$work/missing.sql" > /dev/null 2>&1 || fail "missing script: exit status is not 2"
+status_is 2 "$run" "$work/no/such/dir/x.db" < /dev/null > /dev/null 2>&1 || fail "bad database path: exit status is not 2"
+help=$("$run" --help)
+grep -q -- '--overwrite' <<<"$help" || fail "--help does not document --overwrite"
 
 # Output is UTF-8 with LF line ends; a byte that is not UTF-8 (a database
 # written by an 8-bit console) shows as its Windows-1251 character; --raw of
 # older versions is still accepted.
-printf "select 'Cássia 漢 😀' as w;\n" | "$run" :memory: > "$work/utf8.out"
+printf "select 'Cássia 漢 😀' as w;\n" | "$run" :memory: > "$work/utf8.out" || fail "a UTF-8 query failed"
 grep -q 'Cássia 漢 😀' "$work/utf8.out" || fail "UTF-8 text did not print as it stands"
 ! grep -q $'\r' "$work/utf8.out" || fail "an output line ends with CR"
-printf "select cast(x'd7e9' as text) as w;\n" | "$run" :memory: | grep -q 'Чй' || fail "Windows-1251 bytes did not show as Cyrillic"
+out=$(printf "select cast(x'd7e9' as text) as w;\n" | "$run" :memory:) || fail "a query of Windows-1251 bytes failed"
+grep -q 'Чй' <<<"$out" || fail "Windows-1251 bytes did not show as Cyrillic"
 printf "select 1 as w;\n" | "$run" --raw :memory: > /dev/null || fail "--raw is no longer accepted"
-! "$run" --help | grep -q -- '--raw' || fail "--help still documents --raw"
+! grep -q -- '--raw' <<<"$help" || fail "--help still documents --raw"
 # The legacy switch stores Windows-1251 bytes and reads them back.
 printf "create table l(s);\ninsert into l values('Ёжик');\nselect s, hex(s) as h from l;\n" \
-  | "$run" --set Win1251Db=Y --set ShowTime=N :memory: > "$work/legacy.out"
+  | "$run" --set Win1251Db=Y --set ShowTime=N :memory: > "$work/legacy.out" || fail "the Windows-1251 switch's run failed"
 grep -q '^Ёжик .*A8E6E8EA' "$work/legacy.out" || { fail "the Windows-1251 switch did not store and read back"; cat "$work/legacy.out"; }
 
 # Ctrl+C interrupts the running statement, not the program.
@@ -51,8 +69,8 @@ printf "select x from (with recursive c(x) as (select 1 union all select x + 1 f
 pid=$!
 sleep 1
 kill -INT $pid
-wait $pid
-status=$?
+status=0
+wait $pid || status=$?
 [ $status -eq 1 ] || fail "interrupted run exit status $status, expected 1"
 grep -q 'interrupted' "$work/endless.out" || fail "no interrupt message"
 grep -q '^after' "$work/endless.out" || fail "the run did not go on after the interrupt"
@@ -63,31 +81,34 @@ cyr="$work/папка"
 mkdir -p "$cyr"
 printf "select 'inner' as w;\n" > "$cyr/скрипт.sql"
 printf '@%s\n' "$cyr/скрипт.sql" > "$work/utf8call.sql"
-"$run" :memory: "$work/utf8call.sql" 2>&1 | grep -q '^inner' || fail "a UTF-8 script did not call a script with a Cyrillic name"
+out=$("$run" :memory: "$work/utf8call.sql" 2>&1) || fail "a UTF-8 script calling a script failed"
+grep -q '^inner' <<<"$out" || fail "a UTF-8 script did not call a script with a Cyrillic name"
 iconv -f UTF-8 -t CP1251 "$work/utf8call.sql" > "$work/ansicall.sql"
-"$run" :memory: "$work/ansicall.sql" 2>&1 | grep -q '^inner' || fail "a Windows-1251 script did not call a script with a Cyrillic name"
+out=$("$run" :memory: "$work/ansicall.sql" 2>&1) || fail "a Windows-1251 script calling a script failed"
+grep -q '^inner' <<<"$out" || fail "a Windows-1251 script did not call a script with a Cyrillic name"
 printf -- "--\$XMLS %s -select=\"select 1 as n\"\n" "$cyr/выгрузка.xml" | iconv -f UTF-8 -t CP1251 > "$work/ansixml.sql"
 "$run" :memory: "$work/ansixml.sql" > /dev/null 2>&1 || fail "an export to a Cyrillic file name failed"
 [ -s "$cyr/выгрузка.xml" ] || fail "an export from a Windows-1251 script did not write the UTF-8 file name"
 echo "create table t(a); insert into t values (7);" | "$run" "$cyr/база.db" > /dev/null 2>&1 \
   || fail "a database with a Cyrillic name could not be created"
 [ -s "$cyr/база.db" ] || fail "the database file does not carry its UTF-8 name"
-echo "select a from t;" | "$run" --set ShowTime=N "$cyr/база.db" 2>&1 | grep -q '^7 ' || fail "a Cyrillic database name did not open again"
+out=$(echo "select a from t;" | "$run" --set ShowTime=N "$cyr/база.db" 2>&1) || fail "a Cyrillic database name did not open again"
+grep -q '^7 ' <<<"$out" || fail "a Cyrillic database name did not read back"
 
 # Real scripts leave a database whose dump equals the sqlite3 shell's byte
 # for byte: a literal that spans lines keeps the file's own line break.
-if [ -n "$data" ] && [ -f "$data/Chinook_Sqlite.sql" ] && command -v sqlite3 > /dev/null; then
+if [ $have_data -eq 1 ]; then
   for set in "Chinook_Sqlite.sql" "northwind_create.sql northwind_update.sql"; do
     ours=$work/ours.db theirs=$work/theirs.db
     rm -f "$ours" "$theirs"
     files=()
     for f in $set; do files+=("$data/$f"); done
-    "$run" --set EchoOn=N --set ShowTime=N "$ours" "${files[@]}" > "$work/data.out"
-    [ $? -eq 0 ] || { fail "$set: tabulon-run reported a failure"; grep '???' "$work/data.out" | head -5; }
+    "$run" --set EchoOn=N --set ShowTime=N "$ours" "${files[@]}" > "$work/data.out" \
+      || { fail "$set: tabulon-run reported a failure"; grep '???' "$work/data.out" | head -5 || true; }
     for f in "${files[@]}"; do sqlite3 "$theirs" < "$f" > /dev/null; done
     sqlite3 "$ours" .dump > "$work/ours.dump"
     sqlite3 "$theirs" .dump > "$work/theirs.dump"
-    cmp -s "$work/ours.dump" "$work/theirs.dump" || { fail "$set: the dump differs from the sqlite3 shell's"; diff "$work/ours.dump" "$work/theirs.dump" | head -5; }
+    cmp -s "$work/ours.dump" "$work/theirs.dump" || { fail "$set: the dump differs from the sqlite3 shell's"; diff "$work/ours.dump" "$work/theirs.dump" | head -5 || true; }
   done
   # Chinook's accented names print as the database holds them, and a table
   # mixing them with Cyrillic, CJK and emoji lines up by display width.
@@ -105,7 +126,7 @@ insert into mix values ('😀 smile', 1002);
 insert into mix values ('plain ascii', 1003);
 select name, n from mix order by n;
 SQL
-  "$run" --set ShowTime=N "$chinook" "$work/names.sql" > "$work/names.out"
+  "$run" --set ShowTime=N "$chinook" "$work/names.sql" > "$work/names.out" || fail "the names script failed"
   grep -qx 'Cássia Eller *' "$work/names.out" || fail "Chinook's Cássia Eller did not print"
   grep -qx 'Antônio Carlos Jobim *' "$work/names.out" || fail "Chinook's Antônio Carlos Jobim did not print"
   # Every line of the mixed table is as wide on screen as its dash line.
@@ -122,16 +143,12 @@ if len(widths) != 1 or len(table) != 8:
 PY
   sqlite3 "$chinook" "select name from mix order by n" > "$work/mix.shell"
   grep -q '^坂本龍一$' "$work/mix.shell" || fail "the shell does not read back what tabulon-run stored"
-else
-  echo "shared data or sqlite3 missing: script comparison skipped"
 fi
 
 # The DBF, XML and HTML directives on real files, checked with the sqlite3
 # shell, Debian's python3 with dbfread, and xmllint.
 py=/usr/bin/python3
-if [ -n "$data" ] && [ -f "$data/dbf/dbase_03.dbf" ] && [ -f "$data/dbf/dbase_83.dbf" ] \
-   && command -v sqlite3 > /dev/null && command -v xmllint > /dev/null \
-   && "$py" -c 'import dbfread' 2> /dev/null; then
+if [ $have_data -eq 1 ]; then
   d=$work/dir
   mkdir -p "$d"
   cp "$data/dbf/dbase_03.dbf" "$data/dbf/dbase_83.dbf" "$d/"
@@ -152,17 +169,17 @@ if [ -n "$data" ] && [ -f "$data/dbf/dbase_03.dbf" ] && [ -f "$data/dbf/dbase_83
   [ "$(sqlite3 "$db" "select type, date_visit, max_pdop, unfilt_pos from pts where rowid = 1")" = "CMP|2005-07-12|5.2|2" ] \
     || fail "imported values differ from the file's"
   printf -- '--$DBFI dbase_83.dbf\n' > "$d/memo.sql"
-  directives "$db" memo.sql > "$d/memo.out" 2>&1 && fail "a memo field did not fail the run"
+  status_is 1 directives "$db" memo.sql > "$d/memo.out" 2>&1 || fail "a memo field did not fail the run"
   grep -q '^??? Field type not support: M$' "$d/memo.out" || fail "a memo field was not named"
   [ -z "$(sqlite3 "$db" "select name from sqlite_master where name = 'dbase_83_dbf'")" ] || fail "a memo file created a table"
 
   # An existing non-empty table: kept when the question is answered No,
   # replaced with --overwrite.
   printf -- '--$DBFI dbase_03.dbf -Table=pts -Fields=Type\n' > "$d/again.sql"
-  directives "$db" again.sql > "$d/again.out" 2> "$d/again.err"
+  directives "$db" again.sql > "$d/again.out" 2> "$d/again.err" || fail "answering No failed the run"
   grep -q 'Table pts exists and containt 5 records.*-> No' "$d/again.err" || fail "no question before replacing a table"
   [ "$(sqlite3 "$db" "select count(*) || ' ' || count(max_pdop) from pts")" = "5 5" ] || fail "answering No changed the table"
-  directives --overwrite "$db" again.sql > "$d/again.out" 2> "$d/again.err"
+  directives --overwrite "$db" again.sql > "$d/again.out" 2> "$d/again.err" || fail "the replacing import failed"
   grep -q -- '-> Yes' "$d/again.err" || fail "--overwrite did not answer Yes"
   [ "$(sqlite3 "$db" "select count(*) from pts")" = 14 ] || fail "--overwrite did not replace the table"
   [ "$(sqlite3 "$db" "select count(*) from pragma_table_info('pts')")" = 1 ] || fail "the replaced table kept its old columns"
@@ -183,11 +200,11 @@ r = [(x["OK"], len(x["NOTE"])) for x in t]
 assert r == [(True, 255), (False, 5), (None, 5)], r
 ' "$d/ex.dbf" || fail "the exported DBF file reads back wrong"
   printf -- '--$DBFE noselect.dbf -Ansi=1\n' > "$d/nosel.sql"
-  directives "$db" nosel.sql > "$d/nosel.out" 2>&1 && fail "an export without -select= did not fail"
+  status_is 1 directives "$db" nosel.sql > "$d/nosel.out" 2>&1 || fail "an export without -select= did not fail"
   grep -q '^??? select parameter not defined$' "$d/nosel.out" || fail "no message for a missing -select="
   [ -e "$d/noselect.dbf" ] && fail "an export without -select= wrote a file"
   printf -- '--$DBFE ex.dbf -select="select note from ex where rowid = 2"\n' > "$d/over.sql"
-  directives "$db" over.sql > "$d/over.out" 2> "$d/over.err"
+  directives "$db" over.sql > "$d/over.out" 2> "$d/over.err" || fail "answering No to a file failed the run"
   grep -q 'File ex.dbf exists. Rewrite? -> No' "$d/over.err" || fail "no question before replacing a file"
   [ "$("$py" -c 'import sys, dbfread; print(len(dbfread.DBF(sys.argv[1])))' "$d/ex.dbf")" = 3 ] || fail "answering No replaced the file"
   directives --overwrite "$db" over.sql > "$d/over.out" 2>&1 || fail "the replacing export reported a failure"
@@ -217,8 +234,6 @@ SQL
   for f in mk.xml mk.html; do
     grep -q 'line &lt;two&gt;' "$d/$f" || fail "$f lost the text after a line break"
   done
-else
-  echo "shared DBF files, sqlite3, xmllint or dbfread missing: directive checks skipped"
 fi
 
 if [ $failures -eq 0 ]; then echo "end-to-end: all checks passed"; exit 0; fi
