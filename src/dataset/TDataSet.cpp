@@ -100,7 +100,7 @@ void TDataSet::CloseCursor() {
 }
 
 void TDataSet::FreeBuffers() {
-    for (TRecordBuffer* b : {&activeBuf_, &spareBuf_, &savedBuf_})
+    for (TRecordBuffer* b : {&activeBuf_, &spareBuf_, &savedBuf_, &peekBuf_})
         if (*b) {
             FreeRecordBuffer(*b);
             *b = nullptr;
@@ -358,6 +358,16 @@ int TDataSet::MoveBy(int distance) {
 }
 
 void TDataSet::SetRecNo(int) {}
+
+bool TDataSet::ReadRecordAt(int recNo, const std::function<void()>& visit) {
+    if (state_ == dsInactive) return false;
+    if (!peekBuf_) peekBuf_ = AllocRecordBuffer();
+    if (!GetRecordAt(recNo, peekBuf_)) return false;
+    // Field access reads the record a filter test reads.
+    TempStateGuard guard(state_, filterBuf_, dsFilter, peekBuf_);
+    visit();
+    return true;
+}
 
 // ---- Bookmarks ----
 

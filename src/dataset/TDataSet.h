@@ -128,6 +128,13 @@ public:
     int RecNo() { return GetRecNo(); }
     virtual void SetRecNo(int value);
     int RecordCount() { return GetRecordCount(); }
+    // Reads the record at position recNo (1-based, as RecNo counts) without
+    // moving: while visit runs, the fields read that record; the active
+    // record, the cursor and the state stay as they were, and no data
+    // source hears of it (a grid shows any row this way). False, and visit
+    // not called, when there is no such record or the data set cannot read
+    // by position.
+    bool ReadRecordAt(int recNo, const std::function<void()>& visit);
 
     // Bookmarks.
     TBookmark GetBookmark();
@@ -255,6 +262,9 @@ protected:
     virtual void InternalSetToRecord(TRecordBuffer buffer);
     virtual int GetRecNo() { return -1; }
     virtual int GetRecordCount() { return -1; }
+    // Fills buffer with the record at recNo (1-based) without moving the
+    // cursor; false when there is none there or the data set cannot tell.
+    virtual bool GetRecordAt(int /*recNo*/, TRecordBuffer /*buffer*/) { return false; }
     // Blank values into a fresh record (Insert, Append).
     virtual void InternalInitRecord(TRecordBuffer buffer);
     virtual void InternalEdit() {}
@@ -359,6 +369,7 @@ private:
     TRecordBuffer spareBuf_ = nullptr;
     TRecordBuffer savedBuf_ = nullptr;  // the record Insert left
     TRecordBuffer filterBuf_ = nullptr;
+    TRecordBuffer peekBuf_ = nullptr;  // ReadRecordAt's, made on first use
     TRecordBuffer calcBuf_ = nullptr;
     bool hasRecord_ = false;
     bool savedHasRecord_ = false;

@@ -282,6 +282,7 @@ void TQorSQLite3BaseQuery::DefineFields() {
         s.offset = offset;
         s.size = storage;
         s.textSize = size;
+        s.column = name;
         slots_.push_back(s);
         offset += storage;
     }
@@ -537,6 +538,15 @@ TGetResult TQorSQLite3BaseQuery::GetRecord(TRecordBuffer buffer, TGetMode mode, 
     }
 }
 
+bool TQorSQLite3BaseQuery::GetRecordAt(int recNo, TRecordBuffer buffer) {
+    // A one-way query holds no rows to go back to.
+    if (!result_ || uniDirectional_ || !result_->Read(recNo - 1, buffer)) return false;
+    buffer[dataSize_ + 4] = static_cast<char>(bfCurrent);
+    const int32_t id = result_->Id(recNo - 1);
+    std::memcpy(buffer + dataSize_, &id, 4);
+    return true;
+}
+
 void TQorSQLite3BaseQuery::InternalLast() { current_ = result_ ? result_->Count() : 0; }
 
 void TQorSQLite3BaseQuery::GetBookmarkData(TRecordBuffer buffer, void* data) {
@@ -669,6 +679,42 @@ void TQorSQLite3BaseQuery::InternalEdit() {
     const TRecordBuffer rec = ActiveRecordBuffer();
     if (!rec) return;
     oldRecord_.assign(rec, rec + dataSize_ + 5);
+}
+
+void TQorSQLite3BaseQuery::InternalPost() {
+    const TRecordBuffer rec = ActiveRecordBuffer();
+    if (!rec || !result_) return;
+    std::vector<char> row(rec, rec + dataSize_ + 5);
+    if (State() == dsInsert) {
+        // The result owns the blob streams of its rows: a new row gets
+        // copies of the record's.
+        for (const Slot& s : slots_) {
+            if (!IsBlobType(s.kind)) continue;
+            auto copy = std::make_unique<TMemoryStream>();
+            if (TMemoryStream* from = StreamAt(row.data() + s.offset); from && from->Size() > 0)
+                copy->WriteBuffer(from->Memory(), from->Size());
+            copy->Seek(0, TSeekOrigin::soBeginning);
+            TMemoryStream* raw = copy.release();
+            std::memcpy(row.data() + s.offset, &raw, sizeof raw);
+        }
+        const int count = result_->Count();
+        const bool append = GetBookmarkFlag(rec) == bfEOF || current_ < 0 || current_ >= count;
+        current_ = append ? result_->Add(row.data()) : result_->Insert(current_, row.data());
+    } else if (current_ >= 0 && current_ < result_->Count()) {
+        result_->Replace(current_, row.data());
+    }
+}
+
+void TQorSQLite3BaseQuery::InternalDelete() {
+    if (!result_) return;
+    result_->Delete(current_);
+    if (current_ >= result_->Count()) current_ = result_->Count() - 1;
+}
+
+void TQorSQLite3BaseQuery::InternalAddRecord(TRecordBuffer, bool append) {
+    if (readOnly_) throw SLError("Cannot write to a read-only dataset");
+    if (append) InternalLast();
+    InternalPost();
 }
 
 const char* TQorSQLite3BaseQuery::FieldSlot(TField* field) const {

@@ -87,6 +87,7 @@ public:
         int offset = 0;
         int size = 0;       // bytes of the slot
         int textSize = 0;   // string fields: the declared size, in characters
+        std::string column; // the column's name as the engine gave it
     };
 
 protected:
@@ -113,9 +114,18 @@ protected:
     void InternalGotoBookmark(const void* bookmark) override;
     int GetRecNo() override;
     int GetRecordCount() override { return result_ ? result_->Count() : 0; }
+    bool GetRecordAt(int recNo, TRecordBuffer buffer) override;
     void InternalInitRecord(TRecordBuffer buffer) override;
     void InternalEdit() override;
-    bool GetCanModify() override { return !readOnly_; }
+    // The row the framework posts goes into the result (after the database
+    // took it, in the descendant): a new one at the current index, or at
+    // the end for an append; an edited one over the row at the index.
+    void InternalPost() override;
+    // Takes the row at the current index out of the result.
+    void InternalDelete() override;
+    void InternalAddRecord(TRecordBuffer buffer, bool append) override;
+    // Edit and Insert are always allowed; with ReadOnly, posting, deleting
+    // and adding refuse with their own messages.
     void Notification(TComponent* component, TOperation operation) override;
 
     const std::vector<Slot>& Slots() const { return slots_; }

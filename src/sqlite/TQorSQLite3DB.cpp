@@ -499,8 +499,9 @@ void TQorSQLite3DB::GetObjectNames(const std::string& objectType, TStrings& list
     if (!table) return;
     for (int i = 1; i <= rows; ++i) {
         const char* v = table[i * (cols > 0 ? cols : 1)];
-        const std::string s = FromEngineText(v ? v : "");
-        if (!AnsiSameText(s, "name")) list.Add(s);
+        // The header cell is not among the rows: a table named "Name" is
+        // as much a table as any.
+        list.Add(FromEngineText(v ? v : ""));
     }
     api_.free_table(table);
 }
@@ -508,7 +509,7 @@ void TQorSQLite3DB::GetObjectNames(const std::string& objectType, TStrings& list
 void TQorSQLite3DB::GetTableInfo(const std::string& table, std::vector<std::unique_ptr<TQorQLite3Field>>& list) {
     if (!connected_) SetConnected(true);
     if (!connected_ || !db_) return;
-    const std::string sql = ToEngineText("PRAGMA table_info(\"" + table + "\");");
+    const std::string sql = ToEngineText("PRAGMA table_info(\"" + ReplaceAll(table, "\"", "\"\"") + "\");");
     char** cells = nullptr;
     int rows = 0, cols = 0;
     api_.get_table(db_, sql.c_str(), &cells, &rows, &cols, nullptr);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "base/TStrings.h"
@@ -6,6 +7,12 @@
 
 // A query with its SQL text: ":name" parameters are collected when the text
 // changes and written into the statement, quoted, when it opens.
+//
+// Posting and deleting write to the database first: an UPDATE of the changed
+// fields, an INSERT of the non-empty ones or a DELETE, each on SQLTable with
+// SQLWhere (":name" parameters naming fields) as the row's condition. Only
+// once the engine took the statement does the row in the result change; a
+// failure leaves the result as it was and the record in its edit state.
 class TQorSQLite3Query : public TQorSQLite3BaseQuery {
 public:
     explicit TQorSQLite3Query(TComponent* owner = nullptr);
@@ -25,8 +32,16 @@ public:
 protected:
     void InternalOpen() override;
     void InternalClose() override;
+    void InternalPost() override;
+    void InternalDelete() override;
 
 private:
+    // Compiles a generated statement, binds it, steps it once and checks
+    // that it touched a row when it must have.
+    class Writer;
+    TQorSQLite3DB& WritableConnection(const char* refusal);
+    // Stores a row id the database chose into a field of the record.
+    void SetRowid(TField* field, int64_t id);
     void SQLChanged();
     std::string SubstituteParams(const std::string& text) const;
 

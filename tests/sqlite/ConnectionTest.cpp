@@ -163,13 +163,15 @@ TEST_F(Executors, ValueQueriesReuseTheirStatementAndRaiseFailures) {
 
 TEST_F(Executors, SchemaListsAndTableInfo) {
     db.ExecSQL("create table b(x); create table a(y integer not null default 5, z varchar(10) primary key);"
-               "create table Name(q); create view v as select 1; create index ia on a(y)");
+               "create table Name(q); create table \"we\"\"ird\"(k); create view v as select 1; create index ia on a(y)");
     TStringList list;
     list.Add("stale");
     db.GetObjectNames("TABLE", list, false);
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[0], "a");
-    EXPECT_EQ(list[1], "b");
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list[0], "Name");
+    EXPECT_EQ(list[1], "a");
+    EXPECT_EQ(list[2], "b");
+    EXPECT_EQ(list[3], "we\"ird");
     db.GetObjectNames("index", list, true);
     ASSERT_EQ(list.Count(), 2);  // ia and the primary key's automatic index
     EXPECT_EQ(list[0], "a.ia");
@@ -179,6 +181,9 @@ TEST_F(Executors, SchemaListsAndTableInfo) {
     EXPECT_FALSE(db.TableExists("c"));
 
     std::vector<std::unique_ptr<TQorQLite3Field>> info;
+    db.GetTableInfo("we\"ird", info);
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(info[0]->name, "k");
     db.GetTableInfo("a", info);
     ASSERT_EQ(info.size(), 2u);
     EXPECT_EQ(info[0]->cid, 0);
