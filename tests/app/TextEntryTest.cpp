@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "WindowDriver.h"
 #include "app/TForm1.h"
 #include "base/Utf8.h"
 #include "editor/TQorEditor.h"
@@ -15,20 +16,7 @@
 
 namespace {
 
-// Typed as a keyboard delivers it: one key event a character, Enter as the
-// Return key.
-void Type(QWidget* w, const QString& s) {
-    for (const char32_t u : s.toUcs4()) {
-        if (u == '\n') {
-            QTest::keyClick(w, Qt::Key_Return);
-            continue;
-        }
-        const QString ch = QString::fromUcs4(&u, 1);
-        const int key = u < 0x10000 ? static_cast<int>(ch.toUpper()[0].unicode()) : static_cast<int>(u);
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, ch);
-        QApplication::sendEvent(w, &press);
-    }
-}
+void Type(QWidget* w, const QString& s) { windowdriver::TypeText(w, s); }
 
 }  // namespace
 

@@ -15,6 +15,24 @@
 
 namespace windowdriver {
 
+// Types text as a keyboard delivers it, in any script (QTest's key clicks
+// know Latin-1 only): a key press and release a character, the key code the
+// upper-case letter, Enter as the Return key.
+inline void TypeText(QWidget* w, const QString& s) {
+    for (const char32_t u : s.toUcs4()) {
+        if (u == '\n') {
+            QTest::keyClick(w, Qt::Key_Return);
+            continue;
+        }
+        const QString ch = QString::fromUcs4(&u, 1);
+        const int key = u < 0x10000 ? static_cast<int>(ch.toUpper()[0].unicode()) : static_cast<int>(u);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, ch);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, ch);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
 // X11 key codes of the digit row: 1 ... 9 are 10 ... 18, 0 is 19.
 inline quint32 DigitScanCode(int digit) { return digit == 0 ? 19u : static_cast<quint32>(9 + digit); }
 

@@ -1,0 +1,504 @@
+// The parameter dialog on its real form: entries filled from the records,
+// worked with keys and clicks, read back when the user confirms.
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "base/DateTime.h"
+#include "base/Exception.h"
+#include "base/FormatSettings.h"
+#include "base/QtText.h"
+#include "../app/WindowDriver.h"
+#include "dialogs/TFrm_DialogInp.h"
+#include "dialogs/TQorDialog.h"
+#include "dialogs/TQorEdit.h"
+
+namespace {
+
+void Type(QWidget* w, const QString& s) { windowdriver::TypeText(w, s); }
+
+void CtrlEnter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return, Qt::ControlModifier); }
+
+void Settle() {
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+TQorEdit* Edit(TFrm_DialogInp& f, int i) { return dynamic_cast<TQorEdit*>(f.Entry(i)); }
+QListWidget* List(TFrm_DialogInp& f, int i) { return dynamic_cast<QListWidget*>(f.Entry(i)); }
+
+std::vector<bool> Checks(QListWidget* l) {
+    std::vector<bool> out;
+    for (int k = 0; k < l->count(); ++k) out.push_back(l->item(k)->checkState() == Qt::Checked);
+    return out;
+}
+
+void Click(QListWidget* l, int row) {
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(row)).center());
+}
+
+// Runs Execute while act works the modal form as a user would; a form
+// act leaves open is cancelled, and the test fails.
+bool RunForm(TQorDialog& dialog, const std::function<void(TFrm_DialogInp&)>& act, const std::string& caption = "") {
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        auto* form = dynamic_cast<TFrm_DialogInp*>(QApplication::activeModalWidget());
+        if (!form) return;
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+        acted = true;
+        act(*form);
+        if (form->isVisible()) {
+            ADD_FAILURE() << "the form is still open";
+            form->reject();
+        }
+    });
+    const bool confirmed = dialog.Execute(caption);
+    EXPECT_TRUE(acted) << "the form did not show modally";
+    return confirmed;
+}
+
+// A dialog whose boxes and beeps are recorded instead of shown.
+struct Recorded {
+    TQorDialog dialog;
+    std::vector<std::string> boxes;
+    int beeps = 0;
+    Recorded() {
+        dialog.ShowMessage = [this](QWidget*, const std::string& caption, const std::string& text) {
+            boxes.push_back(caption + "|" + text);
+        };
+        dialog.Beep = [this] { ++beeps; };
+    }
+};
+
+}  // namespace
+
+TEST(QorDialogTest, RecordsAreFoundByNameInAnyCase) {
+    TQorDialog d;
+    d.Add("", "first", dkString, Variant("a"));
+    d.Add("", "second", dkInteger, Variant(int32_t{2}));
+    d.AddS("Город", "City", "", "", true, "Москва");
+    ASSERT_EQ(d.Params().size(), 3u);
+    EXPECT_EQ(d.Params()[0].VarName, "VAL0");
+    EXPECT_EQ(d.Params()[1].VarName, "VAL1");
+    EXPECT_TRUE(d.Params()[2].View);
+    EXPECT_EQ(d.Get("val1").ToInt32(), 2);
+    EXPECT_EQ(d.Get("ГОРОД").ToString(), "Москва");
+    EXPECT_TRUE(d.Get("nothing").IsNull());
+    d.SetView("Val0", true);
+    d.SetView("nothing", true);
+    EXPECT_TRUE(d.Params()[0].View);
+    EXPECT_FALSE(d.Params()[1].View);
+    // Names and prompts keep at most 255 characters, whole ones.
+    std::string longName;
+    for (int i = 0; i < 300; ++i) longName += "Ж";
+    d.Add(longName, longName, dkString, Variant(""));
+    EXPECT_EQ(d.Params()[3].VarName, std::string(longName, 0, 255 * 2));
+    d.Clear();
+    EXPECT_TRUE(d.Params().empty());
+    d.Add("", "", dkString, Variant(""));
+    EXPECT_EQ(d.Params()[0].VarName, "VAL0");
+}
+
+TEST(DialogInpTest, YesNoEntries) {
+    Recorded r;
+    r.dialog.AddB("no", "Нет?", "", "", false, false);
+    r.dialog.AddB("yes", "Да?", "", "", false, true);
+    r.dialog.Add("zero", "zero", dkBoolean, Variant("0"));
+    r.dialog.Add("empty", "empty", dkBoolean, Variant(""));
+    EXPECT_TRUE(RunForm(r.dialog, [](TFrm_DialogInp& f) {
+        EXPECT_EQ(Edit(f, 0)->Text(), "Нет");
+        EXPECT_EQ(Edit(f, 1)->Text(), "Да");
+        EXPECT_EQ(Edit(f, 2)->Text(), "Нет");
+        EXPECT_EQ(Edit(f, 3)->Text(), "Нет");
+        EXPECT_EQ(Edit(f, 0)->width(), 26);
+        EXPECT_TRUE(Edit(f, 0)->hasFocus());
+        QTest::keyClick(Edit(f, 0), 'y');
+        CtrlEnter(Edit(f, 0));
+    }));
+    EXPECT_EQ(r.dialog.Get("no").Type(), VarType::Integer);
+    EXPECT_EQ(r.dialog.Get("no").ToInt32(), 1);
+    EXPECT_EQ(r.dialog.Get("yes").ToInt32(), 1);
+    EXPECT_EQ(r.dialog.Get("zero").ToInt32(), 0);
+}
+
+TEST(DialogInpTest, CheckListsWithLetters) {
+    TQorDialog d;
+    d.AddCList("colours", "Colours", "AC", "", false, "red,green,blue");
+    d.AddRList("size", "Size", "A", "", false, "small, medium ,\"large, very\"");
+    EXPECT_TRUE(RunForm(d, [](TFrm_DialogInp& f) {
+        EXPECT_EQ(Checks(List(f, 0)), (std::vector<bool>{true, false, true}));
+        EXPECT_EQ(List(f, 1)->item(2)->text(), "large, very");
+        EXPECT_EQ(List(f, 0)->height(), 43);
+        CtrlEnter(List(f, 0));
+    }));
+    EXPECT_EQ(d.Get("colours").ToString(), "AC");
+    EXPECT_EQ(d.Get("size").ToString(), "A");
+
+    EXPECT_TRUE(RunForm(d, [](TFrm_DialogInp& f) {
+        // Shown again, the lists keep their items and the last choice.
+        EXPECT_EQ(Checks(List(f, 0)), (std::vector<bool>{true, false, true}));
+        EXPECT_EQ(Checks(List(f, 1)), (std::vector<bool>{true, false, false}));
+        // The clicked item of a radio list is its only checked one.
+        Click(List(f, 1), 1);
+        EXPECT_EQ(Checks(List(f, 1)), (std::vector<bool>{false, true, false}));
+        Click(List(f, 1), 1);
+        EXPECT_EQ(Checks(List(f, 1)), (std::vector<bool>{false, true, false}));
+        // A check list's click toggles; so does Space on the current item.
+        Click(List(f, 0), 0);
+        Click(List(f, 0), 1);
+        EXPECT_EQ(Checks(List(f, 0)), (std::vector<bool>{false, true, true}));
+        List(f, 0)->setFocus();
+        List(f, 0)->setCurrentRow(2);
+        QTest::keyClick(List(f, 0), Qt::Key_Space);
+        // Enter moves to the next control.
+        QTest::keyClick(List(f, 0), Qt::Key_Return);
+        EXPECT_TRUE(List(f, 1)->hasFocus());
+        CtrlEnter(List(f, 1));
+    }));
+    EXPECT_EQ(d.Get("colours").ToString(), "B");
+    EXPECT_EQ(d.Get("size").ToString(), "B");
+}
+
+TEST(DialogInpTest, EscKeepsTheValues) {
+    Recorded r;
+    r.dialog.AddS("name", "Name", "select name from people", "", false, "Ann");
+    r.dialog.AddI("n", "Count", "", "", false, 5);
+    r.dialog.OnLovSql = [](const std::string&, Variant& v) {
+        v = Variant("Bob");
+        return true;
+    };
+    EXPECT_FALSE(RunForm(r.dialog, [](TFrm_DialogInp& f) {
+        QTest::keyClick(Edit(f, 0), Qt::Key_F2);
+        EXPECT_EQ(Edit(f, 0)->Text(), "Bob");
+        Edit(f, 1)->setFocus();
+        QTest::keyClicks(Edit(f, 1), "7");
+        QTest::keyClick(Edit(f, 1), Qt::Key_Escape);
+    }));
+    EXPECT_EQ(r.dialog.Get("name").ToString(), "Ann");
+    EXPECT_EQ(r.dialog.Get("n").ToInt32(), 5);
+    EXPECT_EQ(r.dialog.Params()[0].WinCtrl, nullptr);
+}
+
+TEST(DialogInpTest, AlignmentPlacesTheEdits) {
+    TQorDialog d;
+    d.AddI("n", "Count", "", "", false, 5);
+    d.AddS("s", "Text", "", "", false, "");
+    d.AddMemo("m", "Notes", "", "", false, "");
+    d.AddCList("c", "Pick", "", "", false, "a,b,c,d");
+    for (const auto& [alignment, x] : {std::pair{0, 290}, std::pair{1, 515}, std::pair{2, 402}}) {
+        d.SetAlignment(alignment);
+        EXPECT_FALSE(RunForm(d, [x = x](TFrm_DialogInp& f) {
+            EXPECT_EQ(f.width(), 600);
+            EXPECT_EQ(f.Entry(0)->geometry(), QRect(x, 2, 75, 18));
+            EXPECT_EQ(f.Entry(1)->geometry(), QRect(290, 22, 300, 18));
+            EXPECT_EQ(f.Entry(2)->geometry(), QRect(2, 55, 588, 45));
+            EXPECT_EQ(f.Entry(3)->geometry(), QRect(290, 103, 300, 56));
+            EXPECT_EQ(f.height(), 103 + 58 + 52);
+            EXPECT_EQ(f.Label(0)->x(), 2);
+            QTest::keyClick(f.Entry(0), Qt::Key_Escape);
+        }));
+    }
+}
+
+TEST(DialogInpTest, RowsTallerThanTheScreenScroll) {
+    TQorDialog d;
+    for (int i = 0; i < 60; ++i) d.AddS("", "Row " + std::to_string(i), "", "", false, std::to_string(i));
+    EXPECT_TRUE(RunForm(d, [](TFrm_DialogInp& f) {
+        const QRect screen = f.screen()->availableGeometry();
+        EXPECT_LE(f.height(), screen.height());
+        ASSERT_NE(f.Scroller(), nullptr);
+        QWidget* last = f.Entry(59);
+        EXPECT_EQ(last->geometry(), QRect(290, 2 + 59 * 20, 300, 18));
+        for (int i = 0; i < 59; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ASSERT_TRUE(last->hasFocus());
+        // Enter scrolled the rows along: the last one is in view.
+        QWidget* view = f.Scroller()->viewport();
+        EXPECT_TRUE(view->rect().contains(QRect(last->mapTo(view, QPoint(0, 0)), last->size())));
+        CtrlEnter(last);
+    }));
+    EXPECT_EQ(d.Get("VAL59").ToString(), "59");
+
+    TQorDialog small;
+    small.AddS("", "Only", "", "", false, "");
+    EXPECT_FALSE(RunForm(small, [](TFrm_DialogInp& f) {
+        EXPECT_EQ(f.Scroller(), nullptr);
+        QTest::keyClick(f.Entry(0), Qt::Key_Escape);
+    }));
+}
+
+TEST(DialogInpTest, TypedEntriesReadBackAsTheirKinds) {
+    Recorded r;
+    r.dialog.AddS("s", "Имя", "", "", false, "");
+    r.dialog.AddC("c", "Sum", "", "", false, Currency::FromScaled(15000));
+    r.dialog.AddI("i", "Count", "", "", false, 0);
+    r.dialog.AddD("d", "Day", "", "", false, EncodeDate(2024, 2, 28));
+    r.dialog.AddP("p", "Password", "", "", false, "");
+    r.dialog.AddMemo("m", "Notes", "", "", false, "");
+    FormatSettings().DecimalSeparator = ',';
+    char during = 0;
+    EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
+        during = FormatSettings().DecimalSeparator;
+        EXPECT_EQ(f.windowTitle(), "Введите");
+        EXPECT_EQ(Edit(f, 1)->Text(), "1.50");
+        EXPECT_EQ(Edit(f, 3)->Text(), "28.02.2024");
+        Type(Edit(f, 0), QString::fromUtf8(" Жé "));
+        QTest::keyClick(Edit(f, 0), Qt::Key_Return);  // Enter moves on
+        EXPECT_TRUE(Edit(f, 1)->hasFocus());
+        Edit(f, 1)->selectAll();
+        QTest::keyClicks(Edit(f, 1), "12,345");
+        QTest::keyClick(Edit(f, 1), Qt::Key_Return);
+        Settle();
+        EXPECT_EQ(Edit(f, 1)->Text(), "12.34");
+        Edit(f, 2)->selectAll();
+        QTest::keyClicks(Edit(f, 2), "-42");
+        QTest::keyClick(Edit(f, 2), Qt::Key_Return);
+        Settle();
+        QTest::keyClick(Edit(f, 3), '=');  // the next day, also with '='
+        QTest::keyClick(Edit(f, 3), '+');
+        EXPECT_EQ(Edit(f, 3)->Text(), "01.03.2024");
+        QTest::keyClick(Edit(f, 3), Qt::Key_Return);
+        Settle();
+        Type(Edit(f, 4), QString::fromUtf8("ab Жc1!"));  // no blank, nothing beyond ASCII
+        EXPECT_EQ(Edit(f, 4)->Text(), "abc1!");
+        QTest::keyClick(Edit(f, 4), Qt::Key_Return);
+        Settle();
+        auto* memo = dynamic_cast<QPlainTextEdit*>(f.Entry(5));
+        ASSERT_TRUE(memo && memo->hasFocus());
+        Type(memo, QString::fromUtf8("один"));
+        QTest::keyClick(memo, Qt::Key_Return);  // a line break in the memo
+        Type(memo, QString::fromUtf8("два "));
+        CtrlEnter(memo);
+    }));
+    EXPECT_EQ(during, '.');
+    EXPECT_EQ(FormatSettings().DecimalSeparator, ',');
+    FormatSettings().DecimalSeparator = '.';
+    EXPECT_EQ(r.dialog.Get("s").ToString(), "Жé");
+    EXPECT_EQ(r.dialog.Get("c").Type(), VarType::Currency);
+    EXPECT_EQ(r.dialog.Get("c").ToCurrency().scaled, 123400);
+    EXPECT_EQ(r.dialog.Get("i").Type(), VarType::Integer);
+    EXPECT_EQ(r.dialog.Get("i").ToInt32(), -42);
+    EXPECT_EQ(r.dialog.Get("d").Type(), VarType::Date);
+    EXPECT_EQ(r.dialog.Get("d").ToDateTime(), EncodeDate(2024, 3, 1));
+    EXPECT_EQ(r.dialog.Get("p").ToString(), "abc1!");
+    EXPECT_EQ(r.dialog.Get("m").ToString(), "один\nдва");
+    EXPECT_TRUE(r.boxes.empty());
+}
+
+TEST(DialogInpTest, AnInvalidEntryKeepsTheFormOpen) {
+    Recorded r;
+    r.dialog.AddD("d", "Day", "", "", false, EncodeDate(2024, 2, 28));
+    r.dialog.Add("shown", "Shown", dkInteger, Variant("abc"));
+    r.dialog.SetView("shown", true);
+    r.dialog.AddD("y", "Year", "", "", false, EncodeDate(2024, 2, 28));
+    EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
+        Edit(f, 0)->selectAll();
+        QTest::keyClick(Edit(f, 0), Qt::Key_Delete);
+        CtrlEnter(Edit(f, 0));
+        Settle();
+        EXPECT_TRUE(f.isVisible());
+        ASSERT_EQ(r.boxes.size(), 1u);
+        EXPECT_EQ(r.boxes[0], "Error|" + TQorEdit::RangeText);
+        EXPECT_TRUE(Edit(f, 0)->hasFocus());
+        QTest::keyClick(Edit(f, 0), ' ');  // today
+        // A two-digit year is completed by the confirmation too.
+        Edit(f, 2)->setFocus();
+        Settle();
+        Edit(f, 2)->SetText("01.02.50");
+        f.Button()->click();
+    }));
+    EXPECT_EQ(r.dialog.Get("d").ToDateTime(), Date());
+    EXPECT_EQ(r.dialog.Get("shown").ToString(), "abc");
+    EXPECT_EQ(r.dialog.Get("y").ToDateTime(), EncodeDate(1950, 2, 1));
+    EXPECT_EQ(r.boxes.size(), 1u);
+}
+
+TEST(DialogInpTest, ListsOfValuesAndDisplayQueries) {
+    Recorded r;
+    TQorDialog& d = r.dialog;
+    d.AddS("city", "City", "select name from cities", "", false, "Rome");
+    d.AddI("id", "Person", " Select id from people", "select name from people where id = $", false, 7);
+    d.AddS("who", "Who", "", "select '$'", false, "O'Brien");
+    d.AddS("code", "Code", "codes", "", false, "");
+    d.AddS("fixed", "Fixed", "select 1", "", true, "same");
+    std::vector<std::string> looks, lovs;
+    d.OnLookSql = [&](const std::string& sql) {
+        looks.push_back(sql);
+        return "shown " + sql.substr(sql.size() - 1);
+    };
+    d.OnLovSql = [&](const std::string& sql, Variant& v) {
+        lovs.push_back(sql + "|" + v.ToString());
+        v = Variant(sql.find("cities") != std::string::npos ? "Paris" : "9");
+        return true;
+    };
+    std::string hotKey;
+    d.OnHotKey = [&](const std::string& name, const std::string&, int typ, bool, const std::string&,
+                     const std::string& sqlList, QWidget* ctrl, Variant& v) {
+        hotKey = name + "|" + std::to_string(typ) + "|" + sqlList + "|" + (ctrl ? "ctrl" : "none");
+        v = Variant("X1");
+    };
+    d.OnExitFld = [](const std::string& name, const std::string&, int, bool, const std::string&,
+                     const std::string&, QWidget*, Variant& v) {
+        if (name == "city") v = Variant(v.ToString() + "!");
+    };
+    EXPECT_TRUE(RunForm(d, [&](TFrm_DialogInp& f) {
+        EXPECT_EQ(Edit(f, 0)->Color(), QColor(Qt::yellow));
+        EXPECT_EQ(Edit(f, 1)->Text(), "shown 7");
+        EXPECT_TRUE(Edit(f, 1)->isReadOnly());
+        EXPECT_EQ(Edit(f, 1)->width(), 300);
+        EXPECT_EQ(Edit(f, 2)->Text(), "shown '");
+        QTest::keyClick(Edit(f, 0), Qt::Key_F2);
+        EXPECT_EQ(Edit(f, 0)->Text(), "Paris");
+        EXPECT_TRUE(Edit(f, 0)->isModified());
+        QTest::keyClick(Edit(f, 0), Qt::Key_Tab);  // leaving calls OnExitFld
+        Settle();
+        EXPECT_EQ(Edit(f, 0)->Text(), "Paris!");
+        QTest::keyClick(Edit(f, 1), Qt::Key_F2);
+        EXPECT_EQ(Edit(f, 1)->Text(), "shown 9");
+        QTest::keyClick(Edit(f, 3), Qt::Key_F2);
+        EXPECT_EQ(Edit(f, 3)->Text(), "X1");
+        QTest::keyClick(Edit(f, 4), Qt::Key_F2);  // shown only: no list
+        CtrlEnter(Edit(f, 4));
+    }));
+    EXPECT_EQ(looks, (std::vector<std::string>{"select name from people where id = 7", "select 'O''Brien'",
+                                               "select name from people where id = 9"}));
+    EXPECT_EQ(lovs, (std::vector<std::string>{"select name from cities|Rome", " Select id from people|7"}));
+    EXPECT_EQ(hotKey, "code|1|codes|ctrl");
+    EXPECT_EQ(d.Get("city").ToString(), "Paris!");
+    EXPECT_EQ(d.Get("id").Type(), VarType::Integer);
+    EXPECT_EQ(d.Get("id").ToInt32(), 9);
+    EXPECT_EQ(d.Get("who").ToString(), "O'Brien");
+    EXPECT_EQ(d.Get("code").ToString(), "X1");
+    EXPECT_EQ(d.Get("fixed").ToString(), "same");
+}
+
+TEST(DialogInpTest, FoldersAndFiles) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tabulon-dlg-файлы";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "data.txt") << "x";
+    const std::string folder = dir.string(), file = (dir / "data.txt").string();
+
+    Recorded r;
+    TQorDialog& d = r.dialog;
+    d.AddDir("dir", "Folder", "", "", false, folder + "/");
+    d.AddFile("file", "File", "", "", false, file);
+    std::string asked;
+    d.ChooseFile = [&](QWidget*, const std::string& title, const std::string& in, const std::string& name,
+                       const std::string& filter, std::string& chosen) {
+        asked = title + "|" + in + "|" + name + "|" + filter;
+        chosen = file;
+        return true;
+    };
+    std::string start;
+    d.ChooseFolder = [&](QWidget*, const std::string&, const std::string& from, std::string& chosen) {
+        start = from;
+        chosen = folder;
+        return true;
+    };
+    EXPECT_TRUE(RunForm(d, [&](TFrm_DialogInp& f) {
+        EXPECT_EQ(Edit(f, 0)->Color(), QColor(Qt::yellow));
+        QTest::keyClick(Edit(f, 1), Qt::Key_F2);
+        EXPECT_EQ(asked, "Выберите файл|" + folder + "|data.txt|txt files (*.txt);;All files (*)");
+        Edit(f, 0)->SetText("/");
+        QTest::keyClick(Edit(f, 0), Qt::Key_F2);
+        EXPECT_EQ(start, "/");
+        EXPECT_EQ(Edit(f, 0)->Text(), folder + "/");
+
+        // Leaving a file entry that names no file: a beep, a second of
+        // message in the caption, the focus back.
+        Edit(f, 1)->setFocus();
+        Settle();
+        Edit(f, 1)->SetText(folder + "/missing.txt");
+        QTest::keyClick(Edit(f, 1), Qt::Key_Tab);
+        Settle();
+        EXPECT_EQ(r.beeps, 1);
+        EXPECT_EQ(f.windowTitle().toStdString(), "   ? Нет такого файла: " + folder + "/missing.txt");
+        EXPECT_TRUE(Edit(f, 1)->hasFocus());
+        QTest::qWait(1200);
+        EXPECT_EQ(f.windowTitle().toStdString(), "Files");
+        // A folder entry naming no folder likewise; an empty one may stay.
+        Edit(f, 1)->SetText("");
+        Edit(f, 0)->setFocus();
+        Settle();
+        Edit(f, 0)->SetText(folder + "/nope/");
+        QTest::keyClick(Edit(f, 0), Qt::Key_Tab);
+        Settle();
+        EXPECT_EQ(f.windowTitle().toStdString(), "   ? Нет такого каталога: " + folder + "/nope/");
+        EXPECT_TRUE(Edit(f, 0)->hasFocus());
+        EXPECT_EQ(r.beeps, 2);
+        Edit(f, 0)->SetText(folder + "/");
+        CtrlEnter(Edit(f, 0));
+    }, "Files"));
+    EXPECT_EQ(d.Get("dir").ToString(), folder + "/");
+    EXPECT_EQ(d.Get("file").ToString(), "");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(DialogInpTest, FailingEventsAndAnEmptyListLeaveTheFormWorking) {
+    Recorded r;
+    r.dialog.AddI("id", "Person", "select id from people", "select name from nowhere where id = $", false, 3);
+    r.dialog.OnLookSql = [](const std::string&) -> std::string {
+        throw EDatabaseError("??? SQLite ERR-no such table: nowhere");
+    };
+    r.dialog.OnLovSql = [](const std::string&, Variant&) -> bool { throw EDatabaseError("??? SQLite ERR-busy"); };
+    EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
+        EXPECT_EQ(Edit(f, 0)->Text(), "");
+        QTest::keyClick(Edit(f, 0), Qt::Key_F2);
+        CtrlEnter(Edit(f, 0));
+    }));
+    EXPECT_EQ(r.boxes, (std::vector<std::string>{"Error|??? SQLite ERR-no such table: nowhere",
+                                                 "Error|??? SQLite ERR-busy"}));
+    EXPECT_EQ(r.dialog.Get("id").ToInt32(), 3);
+
+    TQorDialog empty;
+    EXPECT_TRUE(RunForm(empty, [](TFrm_DialogInp& f) { QTest::keyClick(&f, Qt::Key_Return, Qt::ControlModifier); }));
+    EXPECT_FALSE(RunForm(empty, [](TFrm_DialogInp& f) { QTest::keyClick(&f, Qt::Key_Escape); }));
+}
+
+TEST(DialogInpTest, ScreenshotWithEveryKind) {
+    TQorDialog d;
+    d.OnLookSql = [](const std::string&) { return std::string("Иванов Иван Иванович"); };
+    d.AddS("s", "Фамилия (строка)", "", "", false, "Жуков");
+    d.AddS("lov", "Город, F2 - список", "select name from cities", "", false, "Montréal");
+    d.AddC("c", "Сумма (деньги)", "", "", false, Currency::FromScaled(1234500));
+    d.AddI("i", "Количество (целое)", "", "", false, 42);
+    d.AddI("who", "Сотрудник (по коду)", "select id from staff", "select name from staff where id = $", false, 7);
+    d.AddD("d", "Дата", "", "", false, EncodeDate(2024, 12, 31));
+    d.AddB("b", "Да или нет", "", "", false, true);
+    d.AddB("b2", "Нет или да", "", "", false, false);
+    d.AddDir("dir", "Каталог, F2 - выбор", "", "", false, "/tmp/");
+    d.AddFile("file", "Файл, F2 - выбор", "", "", false, "/tmp/report.txt");
+    d.AddP("p", "Пароль", "", "", false, "secret");
+    d.AddMemo("m", "Примечание", "", "", false, "Первая строка\nSecond line, 漢字");
+    d.AddCList("cl", "Цвета (несколько)", "AC", "", false, "red,green,blue,black");
+    d.AddRList("rl", "Размер (один)", "B", "", false, "small,medium,large");
+    d.AddS("v", "Только для чтения", "", "", true, "view only");
+    bool saved = false;
+    EXPECT_FALSE(RunForm(d, [&](TFrm_DialogInp& f) {
+        // Every prompt is shown whole and ends before its entry begins.
+        for (int i = 0; i < f.Count(); ++i) {
+            QLabel* l = f.Label(i);
+            EXPECT_EQ(l->text(), AnsiToQString(d.Params()[static_cast<size_t>(i)].VarPrompt));
+            if (i != 11) {
+                EXPECT_LT(l->x() + l->fontMetrics().horizontalAdvance(l->text()), f.Entry(i)->x());
+            }
+            EXPECT_LE(f.Entry(i)->geometry().right(), f.width());
+        }
+        QDir().mkpath(SCREENSHOT_DIR);
+        saved = f.grab().save(SCREENSHOT_DIR "/parameter_dialog.png");
+        QTest::keyClick(f.Entry(0), Qt::Key_Escape);
+    }, "Параметры отчёта"));
+    EXPECT_TRUE(saved);
+}

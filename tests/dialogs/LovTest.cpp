@@ -1,0 +1,384 @@
+// The list of values on its real forms, worked with the keys, over SQLite
+// queries answered the way the console answers them.
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "base/Exception.h"
+#include "base/QtText.h"
+#include "base/SettingsStore.h"
+#include "../app/WindowDriver.h"
+#include "dialogs/TQorLovFrm.h"
+#include "dialogs/TQorLovS.h"
+#include "sqlite/TQorSQLite3DB.h"
+#include "sqlite/TQorSQLite3Query.h"
+
+namespace {
+
+// Answers the modal windows that open, one action each, in order.
+class ModalScript {
+public:
+    using Action = std::function<void(QWidget*)>;
+    explicit ModalScript(std::deque<Action> actions) : actions_(std::move(actions)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start();
+    }
+    size_t Left() const { return actions_.size(); }
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || (handled_ && handled_ == modal) || actions_.empty()) return;
+        handled_ = modal;
+        Action act = std::move(actions_.front());
+        actions_.pop_front();
+        act(modal);
+    }
+    std::deque<Action> actions_;
+    QPointer<QWidget> handled_;
+    QTimer timer_;
+};
+
+TQorLovFrm* Form(QWidget* w) {
+    auto* form = dynamic_cast<TQorLovFrm*>(w);
+    EXPECT_NE(form, nullptr) << "expected the list form";
+    return form;
+}
+
+void Type(QWidget* target, const QString& ch) { windowdriver::TypeText(target, ch); }
+
+class Lov : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/tabulon-lov-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        db.SetDLLName("libsqlite3.so.0");
+        db.SetDatabase(":memory:");
+        db.Open();
+        ASSERT_TRUE(db.Connected());
+        lov.SetName("QorLovS");
+        // As the console window answers the events.
+        lov.onGetDataSet = [this] {
+            auto q = std::make_unique<TQorSQLite3Query>();
+            q->SetConnection(&db);
+            return std::unique_ptr<TDataSet>(std::move(q));
+        };
+        lov.onSetSQL = [](TDataSet& ds, const std::string& sql) { static_cast<TQorSQLite3Query&>(ds).SetSQLText(sql); };
+        lov.onGetParamCount = [](TDataSet& ds) { return static_cast<TQorSQLite3Query&>(ds).Params().Count(); };
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    void Table(const std::string& name, const std::vector<std::string>& rows) {
+        db.ExecSQL("create table " + name + " (id integer primary key, name text)");
+        for (const auto& r : rows) db.ExecSQLArgs("insert into " + name + "(name) values(?)", {r});
+    }
+    static std::vector<std::string> Texts(TQorLovFrm& f) {
+        std::vector<std::string> out;
+        for (int r = 0; r < f.RowCount(); ++r)
+            out.push_back(QStringToAnsi(f.Grid()->model()->index(r, 0).data().toString()));
+        return out;
+    }
+
+    std::filesystem::path dir;
+    TQorSQLite3DB db;
+    TQorLovS lov;
+};
+
+}  // namespace
+
+TEST_F(Lov, AnEmptyListSaysSoAndShowsNoForm) {
+    Table("t", {});
+    QString said;
+    bool formShown = false;
+    ModalScript script({[&](QWidget* w) {
+        if (auto* box = dynamic_cast<QMessageBox*>(w)) {
+            said = box->text();
+            box->accept();
+        } else {
+            formShown = true;
+            w->close();
+        }
+    }});
+    EXPECT_EQ(lov.Execute({{"0", "select name from t"}}, ""), TQorLovS::kEmpty);
+    EXPECT_EQ(said, QString::fromUtf8("Список пуст..."));
+    EXPECT_FALSE(formShown);
+    EXPECT_TRUE(lov.Value("name").IsNull());
+    EXPECT_FALSE(lov.DataSet(0)->Active());
+}
+
+TEST_F(Lov, ShowPicksTheColumnByNumberOrByName) {
+    Table("t", {"one", "two"});
+    std::vector<std::string> shown;
+    QString title, header;
+    auto look = [&](QWidget* w) {
+        TQorLovFrm* f = Form(w);
+        shown = Texts(*f);
+        title = f->windowTitle();
+        header = f->Grid()->model()->headerData(0, Qt::Horizontal).toString();
+        QTest::keyClick(f->Grid(), Qt::Key_Down);
+        QTest::keyClick(f->Grid(), Qt::Key_Return);
+    };
+    ModalScript script({look, look, look});
+    // "0": the first column, whatever its name.
+    EXPECT_EQ(lov.Execute({{"0", "select id, name from t"}}, ""), TQorLovS::kChosen);
+    EXPECT_EQ(shown, (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(header, "ID");
+    EXPECT_EQ(title, QString::fromUtf8("Выберите"));
+    // Every column of the chosen row is kept, by name in any case.
+    EXPECT_EQ(lov.Value("name").ToString(), "two");
+    EXPECT_EQ(lov.Value("ID").ToInt32(), 2);
+    EXPECT_EQ(lov.ValueName(0), "ID");
+    EXPECT_TRUE(lov.Value(2).IsNull());
+    EXPECT_TRUE(lov.Value(-1).IsNull());
+
+    // A name, in any case: the column NAME.
+    EXPECT_EQ(lov.Execute({{"name", "select id, name from t"}}, "Pick one"), TQorLovS::kChosen);
+    EXPECT_EQ(lov.SQLShow(0), "NAME");
+    EXPECT_EQ(shown, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(title, "Pick one");
+
+    // The last column by number; the same name twice keeps both columns.
+    EXPECT_EQ(lov.Execute({{"1", "select name, name from t order by name"}}, ""), TQorLovS::kChosen);
+    EXPECT_EQ(shown, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(lov.Value(1).ToString(), "two");
+    EXPECT_EQ(lov.ValueName(1), "NAME_1");
+
+    // One past the last column, or an unknown name: a clear error, no form,
+    // and the query is closed again.
+    EXPECT_THROW(lov.Execute({{"2", "select name, name from t"}}, ""), EDatabaseError);
+    EXPECT_FALSE(lov.DataSet(0)->Active());
+    try {
+        lov.Execute({{"title", "select name from t"}}, "");
+        ADD_FAILURE() << "no error";
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "Field 'TITLE' not found");
+    }
+    EXPECT_EQ(script.Left(), 0u);
+}
+
+TEST_F(Lov, TheSqlEventIsRequired) {
+    lov.onSetSQL = nullptr;
+    try {
+        lov.Execute({{"0", "select 1"}}, "");
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Define events: onSetSQL on component QorLovS");
+    }
+}
+
+TEST_F(Lov, EscInTheSecondLevelShowsTheFirstAgain) {
+    Table("artist", {"Queen", "Abba"});
+    Table("album", {"Arrival", "Jazz"});
+    Table("noalbum", {});
+    std::vector<std::vector<std::string>> lists;
+    auto pick = [&](int downs, Qt::Key last) {
+        return [&lists, downs, last](QWidget* w) {
+            TQorLovFrm* f = Form(w);
+            lists.push_back(Texts(*f));
+            for (int i = 0; i < downs; ++i) QTest::keyClick(f->Grid(), Qt::Key_Down);
+            QTest::keyClick(f->Grid(), last);
+        };
+    };
+    const std::vector<TQorLovS::Level> levels = {{"name", "select id, name from artist"},
+                                                 {"title", "select name as title from album"}};
+    {
+        ModalScript script({pick(0, Qt::Key_Return), pick(0, Qt::Key_Escape), pick(1, Qt::Key_Return),
+                            pick(1, Qt::Key_Return)});
+        EXPECT_EQ(lov.Execute(levels, ""), TQorLovS::kChosen);
+        EXPECT_EQ(script.Left(), 0u);
+    }
+    ASSERT_EQ(lists.size(), 4u);
+    EXPECT_EQ(lists[0], (std::vector<std::string>{"Queen", "Abba"}));
+    EXPECT_EQ(lists[1], (std::vector<std::string>{"Arrival", "Jazz"}));
+    EXPECT_EQ(lists[2], lists[0]);  // level 1 again, with its list
+    EXPECT_EQ(lists[3], lists[1]);
+    // The choices of both levels, the first one's second pick.
+    EXPECT_EQ(lov.Value("name").ToString(), "Abba");
+    EXPECT_EQ(lov.Value("title").ToString(), "Jazz");
+    EXPECT_EQ(lov.Value("id").ToInt32(), 2);
+    for (int k = 0; k < TQorLovS::kLevels; ++k) EXPECT_FALSE(lov.DataSet(k)->Active());
+
+    // Esc in the first level, also after going back to it: cancelled.
+    {
+        ModalScript script({pick(0, Qt::Key_Return), pick(0, Qt::Key_Escape), pick(0, Qt::Key_Escape)});
+        EXPECT_EQ(lov.Execute(levels, ""), TQorLovS::kCancelled);
+        EXPECT_EQ(script.Left(), 0u);
+    }
+    // An empty second level says so and goes back to the first.
+    {
+        QString said;
+        ModalScript script({pick(1, Qt::Key_Return),
+                            [&](QWidget* w) {
+                                auto* box = dynamic_cast<QMessageBox*>(w);
+                                ASSERT_NE(box, nullptr);
+                                said = box->text();
+                                box->accept();
+                            },
+                            pick(0, Qt::Key_Escape)});
+        EXPECT_EQ(lov.Execute({levels[0], {"0", "select name from noalbum"}}, ""), TQorLovS::kCancelled);
+        EXPECT_EQ(said, QString::fromUtf8("Список пуст..."));
+    }
+}
+
+TEST_F(Lov, TypingSearchesFromTheStartOfTheShownText) {
+    Table("t", {"Accept", "Bach", "ABBA", "abc", "A B"});
+    std::vector<std::string> searched;
+    std::vector<int> rows;
+    ModalScript script({[&](QWidget* w) {
+        TQorLovFrm* f = Form(w);
+        QWidget* grid = f->Grid();
+        EXPECT_EQ(f->focusWidget(), grid);
+        auto note = [&] {
+            searched.push_back(f->SearchText());
+            rows.push_back(f->CurrentRow());
+        };
+        QTest::keyClick(grid, Qt::Key_A);  // A: the first row beginning with a or A
+        note();
+        QTest::keyClick(grid, Qt::Key_B);  // AB, in any case
+        note();
+        Type(grid, "C");  // ABC
+        note();
+        QTest::keyClick(grid, Qt::Key_Backspace);  // AB again
+        note();
+        QTest::keyClick(grid, Qt::Key_Backspace);  // A
+        note();
+        QTest::keyClick(grid, Qt::Key_X);  // AX: nothing begins so, the row stays
+        note();
+        QTest::keyClick(grid, Qt::Key_Backspace);
+        QTest::keyClick(grid, Qt::Key_Space);  // blanks, '!' and control codes are not searched
+        Type(grid, "!");
+        Type(grid, QString(QChar(0x7f)));
+        note();
+        QTest::keyClick(grid, Qt::Key_Backspace);  // empty: the first row
+        QTest::keyClick(grid, Qt::Key_Backspace);  // nothing left to take
+        note();
+        QTest::keyClick(grid, Qt::Key_B);
+        QTest::keyClick(grid, Qt::Key_Return);
+    }});
+    EXPECT_EQ(lov.Execute({{"0", "select name from t"}}, ""), TQorLovS::kChosen);
+    EXPECT_EQ(searched, (std::vector<std::string>{"a", "ab", "abC", "ab", "a", "ax", "a", ""}));
+    EXPECT_EQ(rows, (std::vector<int>{0, 2, 3, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(lov.Value("name").ToString(), "Bach");
+}
+
+TEST_F(Lov, CyrillicLettersSearchInAnyCase) {
+    Table("t", {"Щука", "жук", "Жаба", "ёж", "Ёлка"});
+    std::vector<int> rows;
+    std::string text;
+    ModalScript script({[&](QWidget* w) {
+        TQorLovFrm* f = Form(w);
+        Type(f->Grid(), QString::fromUtf8("Ж"));
+        rows.push_back(f->CurrentRow());
+        Type(f->Grid(), QString::fromUtf8("а"));
+        rows.push_back(f->CurrentRow());
+        QTest::keyClick(f->Grid(), Qt::Key_Backspace);
+        QTest::keyClick(f->Grid(), Qt::Key_Backspace);
+        Type(f->Grid(), QString::fromUtf8("ё"));
+        Type(f->Grid(), QString::fromUtf8("Л"));
+        rows.push_back(f->CurrentRow());
+        text = f->SearchText();
+        QTest::keyClick(f->Grid(), Qt::Key_Enter, Qt::KeypadModifier);
+    }});
+    EXPECT_EQ(lov.Execute({{"name", "select name from t"}}, ""), TQorLovS::kChosen);
+    EXPECT_EQ(rows, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(text, "ёЛ");
+    EXPECT_EQ(lov.Value("name").ToString(), "Ёлка");
+}
+
+TEST_F(Lov, TheMemoOpensForATextWiderThanTheGridAndStaysOpen) {
+    const std::string wide(60, 'w');
+    Table("t", {"short", "also short", wide + " and more", "tiny"});
+    std::vector<bool> open;
+    std::vector<int> heights;
+    std::string memoText;
+    ModalScript script({[&](QWidget* w) {
+        TQorLovFrm* f = Form(w);
+        auto note = [&] {
+            open.push_back(f->MemoOpen());
+            heights.push_back(f->Memo()->isVisible() ? f->Memo()->height() : 0);
+        };
+        note();
+        QTest::keyClick(f->Grid(), Qt::Key_Down);
+        note();
+        QTest::keyClick(f->Grid(), Qt::Key_Down);
+        note();
+        memoText = QStringToAnsi(f->Memo()->toPlainText());
+        QTest::keyClick(f->Grid(), Qt::Key_Down);
+        note();
+        EXPECT_GE(f->Grid()->columnWidth(0), f->width() - TQorLovFrm::kColumnMargin);
+        QTest::keyClick(f->Grid(), Qt::Key_Escape);
+    }});
+    EXPECT_EQ(lov.Execute({{"0", "select name from t"}}, ""), TQorLovS::kCancelled);
+    EXPECT_EQ(open, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(heights, (std::vector<int>{0, 0, 59, 59}));
+    EXPECT_EQ(memoText, wide + " and more");
+}
+
+TEST_F(Lov, TheLastSizeIsRememberedUnlessASizeIsGiven) {
+    Table("t", {"x"});
+    std::vector<QSize> sizes;
+    auto resizeTo = [&](QSize to) {
+        return [&sizes, to](QWidget* w) {
+            sizes.push_back(w->size());
+            if (to.isValid()) w->resize(to);
+            QTest::keyClick(Form(w)->Grid(), Qt::Key_Escape);
+        };
+    };
+    {
+        ModalScript script({resizeTo(QSize(410, 333)), resizeTo(QSize()), resizeTo(QSize(500, 500)),
+                            resizeTo(QSize())});
+        lov.Execute({{"0", "select name from t"}}, "");
+        lov.Execute({{"0", "select name from t"}}, "");
+        // A given width is used and nothing is remembered.
+        lov.SetFWidth(350);
+        lov.Execute({{"0", "select name from t"}}, "");
+        lov.SetFWidth(0);
+        lov.Execute({{"0", "select name from t"}}, "");
+    }
+    ASSERT_EQ(sizes.size(), 4u);
+    EXPECT_EQ(sizes[0], QSize(300, 280));
+    EXPECT_EQ(sizes[1], QSize(410, 333));
+    EXPECT_EQ(sizes[2], QSize(350, 333));
+    EXPECT_EQ(sizes[3], QSize(410, 333));
+    EXPECT_EQ(ReadInteger(TQorLovFrm::kWidthPath, 0), 410);
+}
+
+TEST_F(Lov, ScreenshotOfChinookArtists) {
+    std::ifstream in(std::string(CHINOOK_SQL), std::ios::binary);
+    if (!in) GTEST_SKIP() << "no Chinook script at " << CHINOOK_SQL;
+    std::stringstream script;
+    script << in.rdbuf();
+    db.ExecSQL(script.str());
+    bool saved = false;
+    std::string current;
+    ModalScript modal({[&](QWidget* w) {
+        TQorLovFrm* f = Form(w);
+        Type(f->Grid(), "M");
+        Type(f->Grid(), QString::fromUtf8("ö"));
+        current = f->CurrentText();
+        QTest::qWait(50);
+        QDir().mkpath(SCREENSHOT_DIR);
+        saved = f->grab().save(SCREENSHOT_DIR "/lov_artists.png");
+        QTest::keyClick(f->Grid(), Qt::Key_Return);
+    }});
+    EXPECT_EQ(lov.Execute({{"name", "select Name, ArtistId from Artist order by Name"}}, "Artist"), TQorLovS::kChosen);
+    EXPECT_EQ(current, "Mötley Crüe");
+    EXPECT_EQ(lov.Value("artistid").ToInt32(), 109);
+    EXPECT_TRUE(saved);
+}

@@ -1,0 +1,352 @@
+// The typed edit worked with the keys, as a user at the keyboard does: key
+// presses and releases with the character the layout gives.
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include "base/DateTime.h"
+#include "base/FormatSettings.h"
+#include "dialogs/TQorEdit.h"
+#include "../app/WindowDriver.h"
+
+namespace {
+
+void Type(QWidget* w, const QString& s) { windowdriver::TypeText(w, s); }
+
+// Two edits in a window: the one under test and the next in tab order.
+class QorEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto* layout = new QVBoxLayout(&window);
+        edit = new TQorEdit(&window);
+        next = new TQorEdit(&window);
+        layout->addWidget(edit);
+        layout->addWidget(next);
+        edit->ShowMessage = [this](QWidget*, const std::string& caption, const std::string& text) {
+            boxes.push_back(caption + "|" + text);
+        };
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        QApplication::processEvents();
+    }
+    void Start(TEditType type, const std::string& text) {
+        edit->SetEditType(type);
+        edit->SetText(text);
+        edit->setCursorPosition(0);
+    }
+    // Tab to the next control and let the deferred checks run.
+    void Leave() {
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+
+    QWidget window;
+    TQorEdit* edit = nullptr;
+    TQorEdit* next = nullptr;
+    std::vector<std::string> boxes;
+};
+
+}  // namespace
+
+TEST_F(QorEditTest, KindsStartWithTheirTextAlignmentAndLength) {
+    EXPECT_EQ(TQorEdit().height(), 18);
+    EXPECT_EQ(edit->Text(), "");
+    EXPECT_EQ(edit->MaxLength(), 0);
+    edit->SetEditType(TEditType::etInteger);
+    EXPECT_EQ(edit->Text(), "0");
+    EXPECT_EQ(edit->MaxLength(), 10);
+    EXPECT_TRUE(edit->alignment() & Qt::AlignRight);
+    edit->SetEditType(TEditType::etCurrency);
+    EXPECT_EQ(edit->Text(), "0.00");
+    EXPECT_EQ(edit->MaxLength(), 18);
+    edit->SetEditType(TEditType::etDate);
+    EXPECT_EQ(edit->Text(), FormatDateTime("dd.mm.yyyy", Date()));
+    EXPECT_TRUE(edit->alignment() & Qt::AlignHCenter);
+    edit->SetEditType(TEditType::etBoolean);
+    EXPECT_EQ(edit->Text(), "Нет");
+    EXPECT_EQ(edit->MaxLength(), 3);
+}
+
+TEST_F(QorEditTest, DateIsTypedLikeAMask) {
+    Start(TEditType::etDate, "");
+    QTest::keyClicks(edit, "31122024");
+    EXPECT_EQ(edit->Text(), "31.12.2024");
+    QTest::keyClicks(edit, "7");  // the field is full
+    EXPECT_EQ(edit->Text(), "31.12.2024");
+
+    // Day tens allow 0-3, month tens 0-1: anything else becomes 0.
+    Start(TEditType::etDate, "");
+    QTest::keyClicks(edit, "9");
+    EXPECT_EQ(edit->Text(), "0");
+    QTest::keyClicks(edit, "5");
+    QTest::keyClicks(edit, "7");  // after the separator, as month tens
+    EXPECT_EQ(edit->Text(), "05.0");
+
+    // Digits overwrite; the caret jumps over the separators both ways, and
+    // separators and Backspace never change the text.
+    Start(TEditType::etDate, "31.12.2024");
+    QTest::keyClicks(edit, "15");
+    EXPECT_EQ(edit->Text(), "15.12.2024");
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    QTest::keyClicks(edit, "./,");
+    QTest::keyClick(edit, Qt::Key_Left);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    QTest::keyClick(edit, Qt::Key_Right);
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    EXPECT_EQ(edit->Text(), "15.12.2024");
+    QTest::keyClicks(edit, "a");
+    EXPECT_EQ(edit->Text(), "15.12.2024");
+    // Delete clears only a wholly selected text.
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->Text(), "15.12.2024");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->Text(), "");
+
+    // Time: hour tens 0-2, minute tens 0-5.
+    Start(TEditType::etTime, "");
+    QTest::keyClicks(edit, "5");
+    EXPECT_EQ(edit->Text(), "0");
+    Start(TEditType::etTime, "");
+    QTest::keyClicks(edit, "23:5959");
+    EXPECT_EQ(edit->Text(), "23:59:59");
+    Start(TEditType::etTime, "");
+    QTest::keyClicks(edit, "1297");
+    EXPECT_EQ(edit->Text(), "12:07");
+}
+
+TEST_F(QorEditTest, DateShortcutsAndTwoDigitYears) {
+    Start(TEditType::etDate, "28.02.2024");
+    QTest::keyClick(edit, '+');
+    EXPECT_EQ(edit->Text(), "29.02.2024");
+    QTest::keyClick(edit, '+');
+    EXPECT_EQ(edit->Text(), "01.03.2024");
+    QTest::keyClick(edit, '-');
+    QTest::keyClick(edit, '-');
+    EXPECT_EQ(edit->Text(), "28.02.2024");
+    QTest::keyClick(edit, ' ');
+    EXPECT_EQ(edit->Text(), FormatDateTime("dd.mm.yyyy", Date()));
+
+    // Typed, the year's first digit is 0-3 (4 becomes 2); a two-digit year
+    // comes pasted or from the program and is completed on exit.
+    Start(TEditType::etDate, "");
+    QTest::keyClicks(edit, "010249");
+    EXPECT_EQ(edit->Text(), "01.02.29");
+    edit->SetText("01.02.49");
+    Leave();
+    EXPECT_EQ(edit->Text(), "01.02.2049");
+    EXPECT_TRUE(next->hasFocus());
+    edit->setFocus();
+    Start(TEditType::etDate, "01.02.50");
+    Leave();
+    EXPECT_EQ(edit->Text(), "01.02.1950");
+    edit->setFocus();
+    Start(TEditType::etDate, "01.02.5");
+    Leave();
+    EXPECT_EQ(edit->Text(), "01.02.2005");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(QorEditTest, NumbersTakeOnlyTheirKeys) {
+    Start(TEditType::etInteger, "");
+    QTest::keyClicks(edit, "12-3x");
+    EXPECT_EQ(edit->Text(), "123");
+    edit->SetMaxLength(0);
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, '-');
+    EXPECT_EQ(edit->Text(), "-123");
+    EXPECT_EQ(edit->MaxLength(), 11);
+    QTest::keyClick(edit, '-');  // one sign only
+    EXPECT_EQ(edit->Text(), "-123");
+    // The whole range fits, sign included.
+    Start(TEditType::etInteger, "");
+    edit->SetMaxLength(10);
+    QTest::keyClicks(edit, "-21474836479");
+    EXPECT_EQ(edit->Text(), "-2147483647");
+
+    Start(TEditType::etCurrency, "");
+    QTest::keyClicks(edit, "12.3.45");
+    EXPECT_EQ(edit->Text(), "12.345");
+    Leave();
+    EXPECT_EQ(edit->Text(), "12.34");
+    edit->setFocus();
+    Start(TEditType::etCurrency, "");
+    QTest::keyClicks(edit, "5,");
+    EXPECT_EQ(edit->Text(), "5.");
+    edit->SetText("5");
+    Leave();
+    EXPECT_EQ(edit->Text(), "5.00");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(QorEditTest, BooleanKeys) {
+    Start(TEditType::etBoolean, "Нет");
+    for (const char* k : {"y", "Y", "1", "+"}) {
+        edit->SetText("Нет");
+        QTest::keyClicks(edit, k);
+        EXPECT_EQ(edit->Text(), "Да") << k;
+    }
+    for (const char* k : {"n", "0", "-"}) {
+        edit->SetText("Да");
+        QTest::keyClicks(edit, k);
+        EXPECT_EQ(edit->Text(), "Нет") << k;
+    }
+    Type(edit, QString::fromUtf8("д"));
+    EXPECT_EQ(edit->Text(), "Да");
+    Type(edit, QString::fromUtf8("Н"));
+    EXPECT_EQ(edit->Text(), "Нет");
+    QTest::keyClick(edit, ' ');
+    EXPECT_EQ(edit->Text(), "Да");
+    QTest::keyClick(edit, ' ');
+    EXPECT_EQ(edit->Text(), "Нет");
+    QTest::keyClicks(edit, "xq");
+    EXPECT_EQ(edit->Text(), "Нет");
+}
+
+TEST_F(QorEditTest, InvalidValueKeepsTheFocusWithTheErrorBox) {
+    Start(TEditType::etInteger, "abc");
+    Leave();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Error|" + TQorEdit::RangeText);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->Color(), edit->ColorFocus());
+    // The neighbour that had the focus for a moment is left as it was.
+    EXPECT_NE(next->Color(), next->ColorFocus());
+
+    edit->SetText("2147483648");  // one past the range
+    Leave();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(edit->hasFocus());
+
+    edit->SetText("2147483647");
+    Leave();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(next->hasFocus());
+
+    // A date that does not exist stays refused after its year is completed.
+    edit->setFocus();
+    Start(TEditType::etDate, "31.02.24");
+    Leave();
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(edit->Text(), "31.02.2024");
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(QorEditTest, EnterMovesOnAndFocusChangesTheLook) {
+    const QColor plain = next->Color();
+    edit->SetWidthOnFocus(250);
+    next->setFocus();
+    QApplication::processEvents();
+    const int width = edit->width();
+    edit->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(edit->Color(), QApplication::palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(edit->FontColor(), QColor(0x80, 0, 0));
+    EXPECT_EQ(edit->width(), 250);
+
+    Start(TEditType::etString, "abc");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(next->hasFocus());
+    EXPECT_EQ(edit->Text(), "abc");
+    EXPECT_EQ(edit->Color(), plain);
+    EXPECT_EQ(edit->width(), width);
+
+    // Another key may move on; Enter then does nothing at all.
+    edit->setFocus();
+    edit->SetEditKeyByTab(U'\t');
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->Text(), "abc");
+}
+
+TEST_F(QorEditTest, TextOfEveryScript) {
+    Start(TEditType::etString, "");
+    Type(edit, QString::fromUtf8("Жé 漢"));
+    EXPECT_EQ(edit->Text(), "Жé 漢");
+
+    Start(TEditType::etString, "");
+    edit->SetFirstCharUpper(true);
+    Type(edit, QString::fromUtf8("жук"));
+    EXPECT_EQ(edit->Text(), "Жук");
+    edit->SetText("élan");
+    Leave();
+    EXPECT_EQ(edit->Text(), "Élan");
+
+    edit->setFocus();
+    Start(TEditType::etString, "");
+    edit->SetFirstCharUpper(false);
+    edit->SetValidChar("абв12");
+    Type(edit, QString::fromUtf8("а1xбг2"));
+    EXPECT_EQ(edit->Text(), "а1б2");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->Text(), "а1б");
+}
+
+TEST_F(QorEditTest, ControlKeysAsTheDisplayDeliversThem) {
+    // Ctrl+letter arrives with its control character, as from X11.
+    auto ctrl = [this](char letter) {
+        windowdriver::X11Key(edit, Qt::Key_A + (letter - 'a'), Qt::ControlModifier, 0, static_cast<quint32>(letter),
+                             QString(QChar(letter - 'a' + 1)));
+    };
+    Start(TEditType::etDate, "31.12.2024");
+    ctrl('a');
+    ctrl('c');
+    EXPECT_EQ(QApplication::clipboard()->text(), "31.12.2024");
+    EXPECT_EQ(edit->Text(), "31.12.2024");
+    Start(TEditType::etInteger, "");
+    QApplication::clipboard()->setText("77");
+    ctrl('v');
+    EXPECT_EQ(edit->Text(), "77");
+    ctrl('z');  // not a key of the integer kind
+    EXPECT_EQ(edit->Text(), "77");
+    windowdriver::X11Key(edit, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r");
+    QApplication::processEvents();
+    EXPECT_TRUE(next->hasFocus());
+}
+
+TEST_F(QorEditTest, TheErrorBoxIsAModalBoxOfTheWindow) {
+    edit->ShowMessage = nullptr;
+    QString title, text;
+    windowdriver::WhenModal<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        box->accept();
+    });
+    Start(TEditType::etTime, "25:00:00");
+    Leave();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !title.isEmpty(); }, 3000));
+    EXPECT_EQ(title, "Error");
+    EXPECT_TRUE(text.startsWith("Range Max. :\n - Integer:\t\t-2147483647 .. 2147483647"));
+    // The window's focused control is the edit again (the display makes
+    // the window active once the box has gone).
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.focusWidget() == edit; }, 3000));
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 3000));
+    EXPECT_EQ(edit->Color(), edit->ColorFocus());
+    EXPECT_NE(next->Color(), next->ColorFocus());
+}
+
+TEST(CurrencyTextTest, ExactToTheEdgesOfTheRange) {
+    Currency c;
+    ASSERT_TRUE(TryTextToCurrency("922337203685477.5807", c));
+    EXPECT_EQ(c.scaled, INT64_MAX);
+    ASSERT_TRUE(TryTextToCurrency("-922337203685477.5808", c));
+    EXPECT_EQ(c.scaled, INT64_MIN);
+    EXPECT_FALSE(TryTextToCurrency("922337203685477.5808", c));
+    EXPECT_FALSE(TryTextToCurrency("-922337203685477.5809", c));
+    ASSERT_TRUE(TryTextToCurrency(" 1.23455 ", c));
+    EXPECT_EQ(c.scaled, 12346);
+    ASSERT_TRUE(TryTextToCurrency("-.5", c));
+    EXPECT_EQ(c.scaled, -5000);
+    for (const char* bad : {"", "-", ".", "1.2.3", "12a", "1,5"}) EXPECT_FALSE(TryTextToCurrency(bad, c)) << bad;
+}
