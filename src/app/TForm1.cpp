@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QUrl>
 #include <QComboBox>
 #include <QFileDialog>
@@ -26,11 +27,19 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/DialogAnswers.h"
 #include "app/TBusySplitter.h"
+#include "app/TDatabaseScripts.h"
 #include "app/TFrmAbout.h"
 #include "app/TFrmBase.h"
 #include "app/TFrm_Config.h"
+#include "app/TGridPage.h"
+#include "app/TPlugInHost.h"
+#include "dialogs/TQorDialog.h"
+#include "dialogs/TQorLovS.h"
 #include "dialogs/TQorMenu.h"
+#include "dialogs/TQorTxt.h"
+#include "console/InternalTools.h"
 #include "base/AnsiString.h"
 #include "base/QtText.h"
 #include "base/Utf8.h"
@@ -120,10 +129,17 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     console_ = std::make_unique<TConsole>(*this);
     console_->LoadSettings();
     history_ = std::make_unique<StackStr>(console_->Settings().LHist);
+    qorTxt_ = std::make_unique<TQorTxt>();
+    qorLovS_ = std::make_unique<TQorLovS>();
+    qorLovS_->SetName("QorLovS");
+    AnswerLovEvents(*qorLovS_, console_->Session());
+    qorDialog_ = std::make_unique<TQorDialog>();
+    AnswerDialogEvents(*qorDialog_, *qorLovS_, console_->Session(), this);
 
     pages_ = new QTabWidget(this);
     auto* selectPage = new QWidget(pages_);
-    auto* gridPage = new QWidget(pages_);
+    gridPage_ = new TGridPage(*console_, pages_);
+    auto* gridPage = gridPage_;
     pages_->addTab(selectPage, "Select F2");
     pages_->addTab(gridPage, "Grid F2");
 
@@ -146,10 +162,18 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     TQorOutLookPage* tools = sideBar_->NewPage("&0 Internal tools");
     listBox1_ = new QListWidget(tools);
     listBox1_->setObjectName("ListBox1");
+    for (const std::string& tool : InternalToolNames()) listBox1_->addItem(AnsiToQString(tool));
+    listBox1_->setCurrentRow(0);
+    // A double click runs the tool, as Enter does (see eventFilter).
+    connect(listBox1_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { RunTool(listBox1_->row(item)); });
     auto* toolsLayout = new QVBoxLayout(tools);
     toolsLayout->setContentsMargins(0, 0, 0, 0);
     toolsLayout->addWidget(listBox1_);
     sideBar_->hide();
+    sideBar_->OnChange = [this] {
+        if (sideBar_->isVisible()) FocusSideBarPage();
+    };
 
     topSplit_ = new QSplitter(Qt::Horizontal, selectPage);
     topSplit_->addWidget(out_);
@@ -175,18 +199,7 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     selectLayout->setContentsMargins(0, 0, 0, 0);
     selectLayout->addWidget(split_);
 
-    // The grid page's top panel; the grid itself comes with the grid page.
-    auto* gridLayout = new QVBoxLayout(gridPage);
-    auto* panel = new QHBoxLayout;
-    auto* tablesLabel = new QLabel("&Tables", gridPage);
-    cbTables_ = new QComboBox(gridPage);
-    cbTables_->setObjectName("cbTables");
-    tablesLabel->setBuddy(cbTables_);
-    panel->addWidget(tablesLabel);
-    panel->addWidget(cbTables_, 1);
-    panel->addWidget(new QPushButton("Show F5", gridPage));
-    gridLayout->addLayout(panel);
-    gridLayout->addStretch(1);
+    cbTables_ = gridPage_->Tables();
 
     progress_ = new QLabel(this);
     progress_->setWindowFlags(Qt::ToolTip);
@@ -209,9 +222,14 @@ TForm1::TForm1(bool connectOnShow, QWidget* parent) : QWidget(parent), connectOn
     connect(sideBar_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popup_->popup(sideBar_->mapToGlobal(at)); });
 
-    console_->OnConnected = [this](TConsole&) { UpdateCaption(); };
+    console_->OnConnected = [this](TConsole&) {
+        UpdateCaption();
+        gridPage_->FillTables();
+    };
     console_->OnDisconnected = [this](TConsole&) { UpdateCaption(); };
     ApplySettings();
+    plugIns_ = std::make_unique<TPlugInHost>(*this);
+    plugIns_->Load(TPlugInHost::DefaultFolders());
     UpdateCaption();
 }
 
@@ -231,6 +249,8 @@ void TForm1::BuildMenu() {
     item("Previous Command", QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PreviousCommand(); });
     item("Next Command", QKeySequence(Qt::CTRL | Qt::Key_N), [this] { NextCommand(); });
     item("Run script", QKeySequence(Qt::CTRL | Qt::Key_R), [this] { RunScript(); });
+    item("Save to database", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveToDatabase(); });
+    item("Load from database", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] { LoadFromDatabase(); });
     item("Save", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveFile(); });
     item("Open", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenFile(); });
     item("SaveNum", QKeySequence(Qt::ALT | Qt::Key_S), [this] { SaveNum(); });
@@ -243,6 +263,7 @@ void TForm1::BuildMenu() {
         if (!running_) TFrm_Config::Edit(console_->Settings(), OutputLineCount(), this);
     });
     item("Clear Screen Out", QKeySequence(Qt::Key_F8), [this] { ClearScreenOut(); });
+    item("Plugins...", QKeySequence(Qt::Key_F11), [this] { ToggleSideBar(); });
     popup_->addSeparator();
     item("Exit", QKeySequence(), [this] { close(); });
 
@@ -289,6 +310,8 @@ void TForm1::BuildMenu() {
 bool TForm1::OnSelectPage() const { return pages_->currentIndex() == 0; }
 
 TForm1::~TForm1() {
+    // The plug-ins are unloaded before the console they call back into.
+    plugIns_.reset();
     // The interpreter prints through this window: it goes first.
     console_.reset();
 }
@@ -434,6 +457,12 @@ void TForm1::Run(const std::string& text, bool offerToHistory, bool clearOutput)
     RunGuarded([this, &text] { console_->RunCommandText(text); });
 }
 
+bool TForm1::RunCommand(const std::string& text) {
+    if (running_ || closePending_) return false;
+    RunGuarded([this, &text] { console_->RunCommandText(text); });
+    return !console_->CommandError();
+}
+
 void TForm1::RunAll() { Run(inp_->GetText(), true, true); }
 
 void TForm1::RunSelection() {
@@ -458,9 +487,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (!running_ || !BelongsToWindow(watched, this)) {
         TQorMemo* pane = watched == out_ ? out_ : watched == inp_ ? static_cast<TQorMemo*>(inp_) : nullptr;
         switch (event->type()) {
-            case QEvent::KeyPress:
-                if (pane && PaneKey(*pane, static_cast<QKeyEvent*>(event))) return true;
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                if (pane && PaneKey(*pane, key)) return true;
+                if (watched == listBox1_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                    (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                    RunTool(listBox1_->currentRow());
+                    return true;
+                }
                 break;
+            }
             case QEvent::MouseButtonRelease:
                 if (pane) PaneMouse(*pane, static_cast<QMouseEvent*>(event));
                 break;
@@ -552,8 +588,43 @@ bool TForm1::InterruptRequested() {
     return true;
 }
 
-void TForm1::ShowText(std::string_view title, std::string_view text) {
-    QMessageBox::information(this, AnsiToQString(title), AnsiToQString(text));
+void TForm1::ShowText(std::string_view title, std::string_view text) { ShowTextSized(title, text, 0.8, 0.8); }
+
+void TForm1::ShowTextSized(std::string_view title, std::string_view text, double widthFactor, double heightFactor) {
+    std::string shown(text);
+    qorTxt_->ShowText(std::string(title), true, widthFactor, heightFactor, shown, false, this);
+}
+
+// ---------------------------------------------------------------- side bar
+
+void TForm1::ToggleSideBar() {
+    if (sideBar_->isHidden()) {
+        // Shown at its stored width (see eventFilter), the splitter's
+        // handle just left of it.
+        sideBar_->show();
+        FocusSideBarPage();
+    } else {
+        sideBar_->hide();
+        inp_->setFocus();
+    }
+}
+
+void TForm1::FocusSideBarPage() {
+    const int index = sideBar_->PageIndex();
+    if (index < 0 || index >= sideBar_->PageCount()) return;
+    for (QWidget* w : sideBar_->Page(index)->findChildren<QWidget*>()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->isHidden()) {
+            w->setFocus();
+            return;
+        }
+    }
+}
+
+void TForm1::RunTool(int index) {
+    if (running_ || closePending_ || index < 0) return;
+    // The tools print into the output pane as commands do, and report a
+    // failure in the error box.
+    RunGuarded([this, index] { RunInternalTool(*console_, index); });
 }
 
 // ---------------------------------------------------------------- panes
@@ -742,6 +813,25 @@ void TForm1::Rollback() {
     }
 }
 
+void TForm1::SaveToDatabase() {
+    if (running_) return;
+    try {
+        TDatabaseScripts(console_->Session(), *qorLovS_, *this).Save(CrLfToLf(inp_->GetText()));
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
+    }
+}
+
+void TForm1::LoadFromDatabase() {
+    if (running_) return;
+    try {
+        std::string text;
+        if (TDatabaseScripts(console_->Session(), *qorLovS_, *this).Load(text, this)) inp_->SetText(text);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, kProductName, AnsiToQString(Trim(e.what())));
+    }
+}
+
 int TForm1::HelpContext(const QWidget* w) const {
     for (; w; w = w->parentWidget()) {
         if (w == out_) return 1300;
@@ -751,7 +841,7 @@ int TForm1::HelpContext(const QWidget* w) const {
 }
 
 QUrl TForm1::HelpUrl() const {
-    QUrl url = QUrl::fromLocalFile(QString::fromUtf8(ProgramDir() + "tabulon.html"));
+    QUrl url = QUrl::fromLocalFile(QDir::cleanPath(QString::fromUtf8(ProgramDataFile("tabulon.html"))));
     url.setFragment(QString::number(HelpContext(QApplication::focusWidget())));
     return url;
 }

@@ -17,10 +17,15 @@ class QListWidget;
 class QMenu;
 class QSplitter;
 class TBusySplitter;
+class TGridPage;
 class QTabWidget;
+class TQorDialog;
 class TQorEditor;
+class TQorLovS;
 class TQorMemo;
 class TQorOutLook;
+class TQorTxt;
+class TPlugInHost;
 
 // The console window: the output pane above the SQL input editor, the run
 // keys, the connection and the settings. It is the interpreter's host.
@@ -50,6 +55,14 @@ public:
     void Commit();
     void Rollback();
     void ClearScreenOut();
+    // Scripts kept in the connected database (table sqls_SQL): the input
+    // text saved under a name, or replaced by a saved script (not run).
+    void SaveToDatabase();
+    void LoadFromDatabase();
+    // The list of values and the parameter dialog; the window answers their
+    // events with the connection.
+    TQorLovS& QorLovS() { return *qorLovS_; }
+    TQorDialog& QorDialog() { return *qorDialog_; }
     // The named buffers and templates, kept in the settings store.
     void SaveNum();
     void OpenNum();
@@ -77,12 +90,27 @@ public:
     QUrl HelpUrl() const;
     int HelpContext(const QWidget* w) const;
     QTabWidget* Pages() const { return pages_; }
+    TGridPage* GridPage() const { return gridPage_; }
     QMenu* PopupMenu() const { return popup_; }
     TBusySplitter* Splitter() const { return split_; }
     TQorOutLook* SideBar() const { return sideBar_; }
+    // "Plugins..." (F11): shows or hides the side bar; the focus goes to
+    // the first control of its open page, or back to the input editor.
+    void ToggleSideBar();
+    // Runs internal tool index of ListBox1 as a command.
+    void RunTool(int index);
+    // The text viewer (ShowText, the environment tool, plug-ins).
+    TQorTxt& QorTxt() { return *qorTxt_; }
     // Writes the settings back (also done when the window closes).
     void SaveSettings();
     bool Running() const { return running_; }
+    // Runs text through the interpreter as one command (the command guard;
+    // no history, the output kept); false when a command failed or another
+    // command runs.
+    bool RunCommand(const std::string& text);
+    // The plug-ins, loaded when the window is made from the folders of
+    // TPlugInHost::DefaultFolders (TABULON_PLUGIN_DIR points elsewhere).
+    TPlugInHost& PlugIns() { return *plugIns_; }
     // The desktop session ends or the process is told to terminate: the
     // window closes as when its user closes it. Open dialogs are cancelled;
     // a running command is interrupted and the window closes after it.
@@ -104,6 +132,7 @@ public:
     void SetBusyMark(int slot, bool on, uint32_t rgb) override;
     bool InterruptRequested() override;
     void ShowText(std::string_view title, std::string_view text) override;
+    void ShowTextSized(std::string_view title, std::string_view text, double widthFactor, double heightFactor) override;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -119,6 +148,7 @@ private:
     void RunGuarded(const std::function<void()>& work);
     // The side bar takes its stored width when it shows.
     void PlaceSideBar();
+    void FocusSideBarPage();
     void UpdateCaption();
     void ApplySettings();
     void BuildMenu();
@@ -128,12 +158,17 @@ private:
 
     std::unique_ptr<TConsole> console_;
     std::unique_ptr<StackStr> history_;
+    std::unique_ptr<TQorTxt> qorTxt_;
+    std::unique_ptr<TQorLovS> qorLovS_;
+    std::unique_ptr<TQorDialog> qorDialog_;
+    std::unique_ptr<TPlugInHost> plugIns_;
     QTabWidget* pages_;
     TBusySplitter* split_;
     QSplitter* topSplit_;
     TQorOutLook* sideBar_;
     QListWidget* listBox1_;
     QComboBox* cbTables_;
+    TGridPage* gridPage_;
     QMenu* popup_;
     std::string quick_[10];
     TQorMemo* out_;

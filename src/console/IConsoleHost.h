@@ -34,4 +34,12 @@ public:
     // Polled during fetches; true once for every interrupt the user asked for.
     virtual bool InterruptRequested() = 0;
     virtual void ShowText(std::string_view title, std::string_view text) = 0;
+    // The read-only text viewer at widthFactor and heightFactor of the
+    // screen's width and height; ShowText uses 0.8 of both. A host without
+    // a viewer shows the text as ShowText does.
+    virtual void ShowTextSized(std::string_view title, std::string_view text, double widthFactor, double heightFactor) {
+        static_cast<void>(widthFactor);
+        static_cast<void>(heightFactor);
+        ShowText(title, text);
+    }
 };

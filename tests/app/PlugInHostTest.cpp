@@ -1,0 +1,221 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "WindowDriver.h"
+#include "app/TForm1.h"
+#include "app/TPlugInHost.h"
+#include "base/Platform.h"
+#include "dialogs/TFrmMenu.h"
+#include "dialogs/TFrmText.h"
+#include "dialogs/TFrm_DialogInp.h"
+#include "dialogs/TQorLovFrm.h"
+#include "editor/TQorMemo.h"
+#include "editor/TQorOutLook.h"
+
+namespace fs = std::filesystem;
+using windowdriver::WhenModal;
+
+namespace {
+
+class PlugInHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/tabulon-plughost-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        plugins = dir / "plugins";
+        fs::create_directories(plugins);
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        setenv("TMPDIR", (dir.string() + "/").c_str(), 1);
+        setenv("TABULON_PLUGIN_DIR", plugins.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("TABULON_PLUGIN_DIR");
+        fs::remove_all(dir);
+    }
+    void Install(const char* library, const std::string& as) { fs::copy_file(library, plugins / as); }
+    static std::string Out(TForm1& w) { return w.MOut().GetText(); }
+    static void* Method(TForm1& w, const char* name) { return TabulonFindMethod(w.PlugIns().Loader().Methods(), name); }
+
+    fs::path dir;
+    fs::path plugins;
+};
+
+void Screenshot(QWidget& w, const char* name) {
+    fs::create_directories(SCREENSHOT_DIR);
+    w.grab().save(QString(SCREENSHOT_DIR) + "/" + name);
+}
+
+}  // namespace
+
+TEST_F(PlugInHost, AFolderWithoutPlugInsAddsNoPages) {
+    TForm1 w(false);
+    EXPECT_EQ(w.SideBar()->PageCount(), 1);
+    EXPECT_EQ(w.PlugIns().Loader().Count(), 0);
+    // Set but empty: no folder is searched at all.
+    setenv("TABULON_PLUGIN_DIR", "", 1);
+    EXPECT_TRUE(TPlugInHost::DefaultFolders().empty());
+    unsetenv("TABULON_PLUGIN_DIR");
+    const std::vector<std::string> usual = TPlugInHost::DefaultFolders();
+    ASSERT_FALSE(usual.empty());
+    EXPECT_EQ(usual[0], ProgramDir());
+}
+
+TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
+    Install(TEST_PLUGIN_TWO, "two.so");
+    TForm1 w(false);
+    TQorOutLook& bar = *w.SideBar();
+    ASSERT_EQ(bar.PageCount(), 3);
+    EXPECT_EQ(bar.Page(0)->Caption(), "&0 Internal tools");
+    EXPECT_EQ(bar.Page(1)->Caption(), "&2 Группа A");
+    EXPECT_EQ(bar.Page(2)->Caption(), "&3 Other");
+    EXPECT_EQ(bar.Page(1)->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
+
+    QListWidget* group = w.PlugIns().GroupList("Группа A");
+    ASSERT_NE(group, nullptr);
+    // The function without a caption is not listed; the others keep their index.
+    ASSERT_EQ(group->count(), 2);
+    EXPECT_EQ(group->item(1)->text(), "Второй");
+    EXPECT_EQ(group->item(1)->data(Qt::UserRole).toInt(), 1);
+    QListWidget* other = w.PlugIns().GroupList("Other");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->item(0)->data(Qt::UserRole).toInt(), 3);
+
+    w.show();
+    bar.show();
+    bar.SetPageIndex(1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    Screenshot(w, "plugin-pages.png");
+    group->setCurrentRow(1);
+    group->setFocus();
+    // Enter as the X server delivers it, past the window's shortcuts.
+    QWidget* focused = windowdriver::Focused(&w);
+    ASSERT_EQ(focused, group);
+    windowdriver::X11Key(focused, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r");
+    // TestParamName and the console's two properties.
+    EXPECT_EQ(Out(w), "второй ran with 3 properties");
+    bar.SetPageIndex(2);
+    ASSERT_TRUE(QTest::qWaitFor([other] { return other->isVisible(); }));
+    // A double click as the display sends it: a click, then the second press.
+    const QPoint at = other->visualItemRect(other->item(0)).center();
+    QTest::mouseClick(other->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(other->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(Out(w), "второй ran with 3 properties\nthird ran with 3 properties");
+}
+
+TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
+    Install(TEST_PLUGIN_SAMPLE, "sample.so");
+    TForm1 w(false);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Console().Settings().ShowTime = false;
+    w.Console().Connect(":memory:");
+    TPlugInHost& host = w.PlugIns();
+    ASSERT_EQ(host.Loader().Count(), 8);
+    ASSERT_NE(host.GroupList("Sample SQL"), nullptr);
+    ASSERT_EQ(host.GroupList("Sample files")->count(), 4);
+
+    auto prmGet = reinterpret_cast<TabulonQorPrmGetFn>(Method(w, "QorPrmGet"));
+    ASSERT_NE(prmGet, nullptr);
+    EXPECT_STREQ(prmGet("NEVER_ADDED"), "");
+    EXPECT_EQ(host.Loader().Methods()->Count, 31);
+
+    // Demo table: statements through the interpreter, a value through GetSqlText.
+    host.RunFunction(0);
+    std::string out = Out(w);
+    EXPECT_NE(out.find("SQL: insert into plugin_demo(name) values('Борис');"), std::string::npos) << out;
+    EXPECT_NE(out.find("Sample: plugin_demo holds 3 rows"), std::string::npos) << out;
+
+    // Choose a row: the list of values, Enter on its first row.
+    WhenModal<TQorLovFrm>([](TQorLovFrm* f) {
+        windowdriver::CancelLater(f);
+        QTest::keyClick(f->Grid(), Qt::Key_Return);
+    });
+    host.RunFunction(1);
+    EXPECT_NE(Out(w).find("Sample: chosen Ann"), std::string::npos) << Out(w);
+
+    // Parameters: the dialog confirmed as filled in.
+    WhenModal<TFrm_DialogInp>([](TFrm_DialogInp* f) {
+        windowdriver::CancelLater(f);
+        Screenshot(*f, "plugin-parameters.png");
+        f->Button()->click();
+    });
+    w.ClearOutput();
+    host.RunFunction(2);
+    out = Out(w);
+    for (const char* line : {"Sample: TITLE = Отчёт", "Sample: COUNT = 10", "Sample: PRICE = 12.5", "Sample: ACTIVE = 1",
+                             "Sample: COLOURS = AC", "Sample: SIZE = B"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+
+    // Menu and question: the second item, then Yes drops the table.
+    WhenModal<TFrmMenu>([](TFrmMenu* f) {
+        windowdriver::CancelLater(f);
+        QTest::keyClick(f->List(), Qt::Key_Down);
+        QTest::keyClick(f->List(), Qt::Key_Return);
+    });
+    WhenModal<QMessageBox>([](QMessageBox* box) {
+        windowdriver::CancelLater(box);
+        box->button(QMessageBox::Yes)->click();
+    });
+    w.ClearOutput();
+    host.RunFunction(3);
+    EXPECT_NE(Out(w).find("Sample: menu item 1"), std::string::npos) << Out(w);
+    std::string tables;
+    w.Console().Session().SelectString("select count(*) from sqlite_master", {}, true, tables);
+    EXPECT_EQ(tables, "0");
+
+    // Files: written, printed, shown in the viewer, deleted.
+    std::string viewed;
+    QString caption;
+    auto view = [&](TFrmText* f) {
+        windowdriver::CancelLater(f);
+        viewed = f->Text();
+        caption = f->windowTitle();
+        Screenshot(*f, "plugin-viewer.png");
+        QTest::keyClick(f, Qt::Key_Escape);
+    };
+    WhenModal<TFrmText>(view);
+    w.ClearOutput();
+    host.RunFunction(4);
+    EXPECT_EQ(Out(w), "Written by the sample plug-in\nПривет, мир");
+    EXPECT_EQ(viewed, "Written by the sample plug-in\nПривет, мир\n");
+    EXPECT_TRUE(caption.startsWith("Sample file")) << caption.toStdString();
+    EXPECT_FALSE(fs::exists(dir / "tabulon-sample.txt"));
+
+    // A parameter file of its own.
+    w.ClearOutput();
+    host.RunFunction(5);
+    EXPECT_EQ(Out(w), "Sample: USER = SCOTT TIGER");
+    std::ifstream par(dir / "tabulon-sample.par");
+    std::string parLine;
+    std::getline(par, parLine);
+    EXPECT_EQ(parLine, "User = Scott Tiger    #who runs the sample");
+
+    // A program run in the temporary folder.
+    w.ClearOutput();
+    host.RunFunction(6);
+    EXPECT_EQ(Out(w), "ran in " + fs::canonical(dir).string());
+
+    // The properties of a call, also in the viewer.
+    viewed.clear();
+    WhenModal<TFrmText>(view);
+    w.ClearOutput();
+    host.RunFunction(7);
+    EXPECT_EQ(viewed, "User: ''\nPassword: ''\nTestParamName = TestParamValue\nTabulonVersion = 000000005\n"
+                      "TabulonInterface = 000000001");
+    EXPECT_EQ(Out(w), viewed);
+
+    // A failing query cannot unwind into the plug-in: its message is printed.
+    auto sqlText = reinterpret_cast<TabulonGetSqlTextFn>(Method(w, "GetSqlText"));
+    w.ClearOutput();
+    EXPECT_STREQ(sqlText("select * from no_such_table"), "");
+    EXPECT_EQ(Out(w), "??? SQLite ERR-no such table: no_such_table");
+}
