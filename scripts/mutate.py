@@ -69,8 +69,26 @@ def run(cmd, cwd, timeout=None, env=None):
 def copy_tree(work):
     src = work / "src-tree"
     src.mkdir(parents=True, exist_ok=True)
-    # The copy mirrors the working tree, build folders and history left out.
-    run(["rsync", "-a", "--delete", "--exclude", "/build*", "--exclude", "/.git", f"{ROOT}/", f"{src}/"], cwd=ROOT)
+    # The copy mirrors the working tree, build folders and history left out;
+    # files that did not change keep their times, so a second run rebuilds
+    # only what changed.
+    wanted = set()
+    for top in ROOT.iterdir():
+        if top.name.startswith("build") or top.name == ".git":
+            continue
+        paths = [top] if top.is_file() else [p for p in top.rglob("*") if p.is_file()]
+        for p in paths:
+            rel = p.relative_to(ROOT)
+            wanted.add(rel)
+            dest = src / rel
+            st = p.stat()
+            if dest.exists() and dest.stat().st_size == st.st_size and dest.stat().st_mtime == st.st_mtime:
+                continue
+            dest.parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(p, dest)
+    for p in [p for p in src.rglob("*") if p.is_file()]:
+        if p.relative_to(src) not in wanted:
+            p.unlink()
     # Tests that read the shared sample data find it beside the copy.
     shared = ROOT.parent / "shared"
     link = work / "shared"
