@@ -3,9 +3,9 @@
 # the buffered query alone fetching the same rows; each run in its own process
 # under /usr/bin/time -v. Prints the median time ratio and the peak resident
 # size ratio (targets: time <= 1.3, memory <= 1.1).
-#   bench/grid.sh BUILD_DIR   (configured with -DTABULON_BENCH=ON)
+#   bench/grid.sh [BUILD_DIR]   (configured with -DTABULON_BENCH=ON; or $BUILD_DIR)
 set -eu
-build=${1:-build-bench}
+build=${1:-${BUILD_DIR:-build-bench}}
 prog="$build/bench/bench_grid"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -237,7 +237,9 @@ bool TQorLovFrm::eventFilter(QObject* watched, QEvent* event) {
         // A printable character above '!': control codes (Delete types one)
         // and blanks do not search.
         const char32_t first = typed.isEmpty() ? 0 : typed.toUcs4().value(0);
-        if (mods == Qt::NoModifier && first > 33 && QChar::isPrint(first)) {
+        // Shift and AltGr type characters too; Ctrl and Alt keep their keys.
+        const bool typing = (mods & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier)) == 0;
+        if (typing && first > 33 && QChar::isPrint(first)) {
             search_->setText(search_->text() + typed);
             return true;
         }
