@@ -131,7 +131,7 @@ def run_tests(build, tests, programs, env):
     for name in tests:
         if name in programs:
             try:
-                r = run([str(programs[name])], cwd=programs[name].parent, timeout=600, env=env)
+                r = run([str(programs[name])], cwd=programs[name].parent, timeout=180, env=env)
             except subprocess.TimeoutExpired:
                 return f"{name} (timed out)"
             if r.returncode != 0:
@@ -139,7 +139,7 @@ def run_tests(build, tests, programs, env):
                 return f"{name}: {failed[0]}" if failed else f"{name} (exit {r.returncode})"
         else:
             try:
-                r = run(["ctest", "--test-dir", str(build), "-R", f"^{name}$", "--timeout", "600"], cwd=build, env=env)
+                r = run(["ctest", "--test-dir", str(build), "-R", f"^{name}$", "--timeout", "300"], cwd=build, env=env)
             except subprocess.TimeoutExpired:
                 return f"{name} (timed out)"
             if "No tests were found" in r.stdout:
