@@ -34,6 +34,7 @@ TEST(IniFile, ReadsWithTheProfileRules) {
         "no equals sign\r\n"
         "connect=second occurrence\r\n"
         "Empty=\r\n"
+        "EmptyQuoted=\"\"\r\n"
         "[Msg]\r\n"
         "Later=in a second Msg section\r\n");
     EXPECT_EQ(IniReadString(lng, "Msg", "Connect", "def"), "Connected to");
@@ -46,13 +47,14 @@ TEST(IniFile, ReadsWithTheProfileRules) {
     EXPECT_EQ(IniReadString(lng, "Msg", ";Commented", "def"), "def");
     EXPECT_EQ(IniReadString(lng, "Msg", "no equals sign", "def"), "def");
     EXPECT_EQ(IniReadString(lng, "Msg", "Empty", "def"), "");
+    EXPECT_EQ(IniReadString(lng, "Msg", "EmptyQuoted", "def"), "");
     EXPECT_EQ(IniReadString(lng, "Msg", "Later", "def"), "def");  // only the first section counts
     EXPECT_EQ(IniReadString(lng, "Other", "Connect", "def"), "wrong section");
     EXPECT_EQ(IniReadString(lng, "Missing", "Connect", "def"), "def");
     EXPECT_EQ(IniReadString(t / "missing.lng", "Msg", "Connect", "def"), "def");
     EXPECT_EQ(IniReadString(t.Path(), "Msg", "Connect", "def"), "def");  // a folder
     EXPECT_EQ(IniReadKeys(lng, "msg"),
-              (std::vector<std::string>{"Connect", "Quoted", "Single", "Half", "Formula", "Empty"}));
+              (std::vector<std::string>{"Connect", "Quoted", "Single", "Half", "Formula", "Empty", "EmptyQuoted"}));
     EXPECT_TRUE(IniReadKeys(lng, "none").empty());
     EXPECT_TRUE(IniReadKeys(t / "missing", "msg").empty());
 

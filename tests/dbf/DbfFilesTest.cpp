@@ -140,6 +140,11 @@ TEST(DbfTabFiles, EveryRealFileOpensOrFailsWithAClearMessage) {
     t.Close();
     t.SetFileName(dir / "dbftables_test.dbf");
     t.Open();
+    // The last record can be chosen by number; one past it is ignored.
+    t.SetRecNo(t.RecordCount());
+    EXPECT_EQ(t.RecNo(), t.RecordCount());
+    t.SetRecNo(t.RecordCount() + 1);
+    EXPECT_EQ(t.RecNo(), t.RecordCount());
     t.SetRecNo(2);
     EXPECT_EQ(t.FieldByName("CHAR")->AsString(), "John");
     EXPECT_TRUE(t.FieldByName("BOOL")->AsBoolean());

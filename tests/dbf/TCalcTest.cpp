@@ -66,7 +66,8 @@ TEST(TCalcTest, LiteralsOperatorsAndPrecedence) {
         {"2 ^ 3 ^ 2", Variant(512)},  {"2 ^ 2.5", Variant(8)},         {"7 % 3", Variant(1)},
         {"-7 % 3", Variant(-1)},      {"7.5 % 2", Variant(1.5)},       {"1 + 2 * 3", Variant(7)},
         {"-2 ^ 2", Variant(4)},       {"(1 + 2) * 3", Variant(9)},     {"10 / 4", Variant(2.5)},
-        {"1.25 * 1.25", Variant(Currency::FromScaled(15625))},         {"+5 - -3", Variant(8)},
+        {"1.25 * 1.25", Variant(Currency::FromScaled(15625))},
+        {"0.0001 * 0.5", Variant(Currency::FromScaled(1))}, {"0.0001 * 0.4999", Variant(Currency::FromScaled(0))},         {"+5 - -3", Variant(8)},
         {"'ab' + 'cd'", Variant("abcd")}, {"'1' + 2", Variant(3)},     {"5 - '2'", Variant(3)},
         {"9 - 4 - 3", Variant(2)},    {"\t 3\t", Variant(3)},
     });
@@ -92,6 +93,7 @@ TEST(TCalcTest, FunctionsOnTextAndNumbers) {
         {"rpad('ab', 4, '')", Variant("ab")},      {"rpad('ab', 0)", Variant("")}, {"lpad('ab', -2)", Variant("")},
         {"substr('abcdef', -3, 2)", Variant("de")}, {"substr('abcdef', 2, 3)", Variant("bcd")},
         {"substr('abcdef', 5, 10)", Variant("ef")}, {"substr('abc', 9, 1)", Variant("")},
+        {"substr('abcdef', 0, 2)", Variant("ab")},
         {"instr('abcabc', 'ca')", Variant(3)},     {"instr('abc', 'x')", Variant(0)},
         {"length(12.5)", Variant(4)},              {"upper('abc')", Variant("ABC")},
         {"trim('  a b  ')", Variant("a b")},       {"ltrim('  a ')", Variant("a ")}, {"rtrim('  a ')", Variant("  a")},

@@ -63,6 +63,10 @@ TEST(MenuFormTest, ShowsNumberedCentredEntriesAndSizes) {
     form.SetEntries(MenuEntries("red^green^blue", '^'), 1, 1000);
     EXPECT_EQ(Lines(form), (std::vector<std::string>{"1   red  ", "2  green ", "3  blue  "}));
     EXPECT_EQ(form.List()->currentRow(), 1);
+    // An index past the last entry selects the first.
+    TFrmMenu past;
+    past.SetEntries(MenuEntries("red^green^blue", '^'), 3, 1000);
+    EXPECT_EQ(past.List()->currentRow(), 0);
     EXPECT_EQ(form.height(), 3 * 16 + 30 + 4);
     EXPECT_GE(form.width(), 100);
     // Each line fits: its width plus a margin never exceeds the form.

@@ -94,6 +94,10 @@ TEST(History, IndentLinesIsOneGroup) {
     EXPECT_EQ(m.Text(), "\t\ta\n\t\t\tb\n\t\tc");
     m.Undo();
     EXPECT_EQ(m.Text(), "a\n\tb\nc");
+    // The caret goes after the furthest place the group changed (the start
+    // of the last line, once the tabs before it are gone).
+    EXPECT_EQ(m.Selection().RStart(), 6);
+    EXPECT_EQ(m.Selection().RLength(), 0);
     EXPECT_EQ(m.UndoList().size(), base);
     m.Redo();
     EXPECT_EQ(m.Text(), "\t\ta\n\t\t\tb\n\t\tc");

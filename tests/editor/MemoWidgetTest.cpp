@@ -151,6 +151,9 @@ TEST(MemoWidget, WordMovesAndCollapsingSelections) {
     EXPECT_EQ(Caret(*m), 16);
     Key(m.get(), Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(Caret(*m), 13);
+    m->SetSelStart(4);  // inside the text's first word: back to its very start
+    Key(m.get(), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(Caret(*m), 1);
 
     // Without AlwaysShowCaret a plain arrow first collapses the selection.
     m->SetAlwaysShowCaret(false);

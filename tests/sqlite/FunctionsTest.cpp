@@ -161,6 +161,7 @@ TEST_F(Functions, ArithmeticAndBits) {
     EXPECT_EQ(Int("select Sign(-5) * 100 + Sign(0) * 10 + Sign(7)"), -99);
     EXPECT_EQ(Int("select BitSet(5, 1)"), 7);
     EXPECT_EQ(Int("select BitSet(0, 40)"), int64_t{1} << 40);
+    EXPECT_EQ(Int("select BitSet(0, 63)"), INT64_MIN);  // the last bit, and 64 is past it
     EXPECT_EQ(Int("select BitClr(7, 0)"), 6);
     EXPECT_EQ(Int("select BitNot(5, 0)"), 4);
     EXPECT_EQ(Int("select BitTst(5, 2)"), 1);
