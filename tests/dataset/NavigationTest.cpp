@@ -26,10 +26,12 @@ TEST(Navigation, WalksBothWaysAndStopsAtTheEnds) {
     seen.clear();
     ds->Last();
     EXPECT_TRUE(ds->Eof());
-    while (!ds->Bof()) {
+    // Bounded: a Prior that never reaches BOF must fail here, not hang.
+    for (int guard = 0; !ds->Bof() && guard < 10; ++guard) {
         seen.push_back(Id(*ds));
         ds->Prior();
     }
+    EXPECT_TRUE(ds->Bof());
     EXPECT_EQ(seen, (std::vector<int>{5, 4, 3, 2, 1}));
     EXPECT_EQ(Id(*ds), 1);
 
