@@ -81,7 +81,7 @@ int DropFile(const char* fileName) {
 }
 
 int WriteToFile(const char* fileName, const char* text) {
-    return Guard(0, [&](TForm1&) { return WriteFileAtomically(Str(fileName), Str(text)) ? 1 : 0; });
+    return Guard(0, [&](TForm1&) { return WriteFileBytes(Str(fileName), Str(text)) ? 1 : 0; });
 }
 
 const char* GetTempDir() {

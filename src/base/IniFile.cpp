@@ -13,35 +13,6 @@
 namespace {
 
 
-bool WriteAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Replaces the file through a temporary one beside it, so a crash never
-// leaves half a file.
-bool ReplaceFile(const std::string& file, const std::string& data) {
-    std::string tmp = file + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    struct stat st {};
-    ::fchmod(fd, ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    const bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), file.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 // One line of the file without its line break, and what it is.
 struct Line {
     std::string_view text;
@@ -179,7 +150,7 @@ bool IniWriteString(const std::string& file, std::string_view section, std::stri
         header.append(sec).append(1, ']');
         put(header);
         put(entry);
-        return ReplaceFile(file, out);
+        return WriteFileBytes(file, out);
     }
     size_t target = e;  // replace this line, or insert after the section's last non-blank line
     bool replace = false;
@@ -205,5 +176,5 @@ bool IniWriteString(const std::string& file, std::string_view section, std::stri
         put(lines[i].text);
     }
     if (!replace && target == lines.size()) put(entry);
-    return ReplaceFile(file, out);
+    return WriteFileBytes(file, out);
 }

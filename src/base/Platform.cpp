@@ -95,6 +95,43 @@ std::string ProgramBaseName() {
     return name;
 }
 
+namespace {
+
+bool WriteAll(int fd, std::string_view data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFileBytes(const std::string& file, std::string_view bytes) {
+    if (file.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    std::string tmp = file + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fchmod(fd, ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), file.c_str()) != 0) {
+        const int reason = errno;
+        ::unlink(tmp.c_str());
+        errno = reason;
+        return false;
+    }
+    return true;
+}
+
 bool ReadFileBytes(const std::string& file, std::string& out) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -13,6 +13,10 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // The whole file, byte for byte; false (errno set) when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string& out);
+// Creates or replaces the file with exactly these bytes, through a temporary
+// file beside it, so a crash or a full disk midway leaves the older file (an
+// existing file keeps its permissions). False (errno set) on failure.
+bool WriteFileBytes(const std::string& path, std::string_view bytes);
 // The folder of the running program, with a trailing '/'.
 std::string ProgramDir();
 // A file the program ships (manual, language file): beside the program, as

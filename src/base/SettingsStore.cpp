@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -118,17 +117,13 @@ Cached& Load(const std::string& file) {
 void Store(const std::string& file, Cached& c) {
     c.dirty = false;
     const std::string bytes = c.file.Serialize();
-    const QString qfile = QFile::decodeName(QByteArray::fromStdString(file));
     const size_t slash = file.rfind('/');
     if (slash != std::string::npos &&
         !QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(file.substr(0, slash))))) {
         c.loaded = false;  // not written: read the disk again next time
         return;
     }
-    QSaveFile out(qfile);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !out.commit()) {
+    if (!WriteFileBytes(file, bytes)) {
         c.loaded = false;
         return;
     }

@@ -55,25 +55,13 @@ TVarRec FieldValue(const std::string& text) {
     return v;
 }
 
-// The rows a table holds, or nullopt when there is no such table.
-std::optional<int64_t> TableRows(TConsole& console, const std::string& table) {
-    try {
-        return console.Session().SelectInt64("select count(*) from " + table, {}, true);
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 
 }  // namespace
 
 void RunCsvImport(TConsole& console, const std::string& line) {
     DirectiveRun run(console);
     const DirectiveArgs args = DirectiveArgs::Parse(line);
-    if (!FileExists(args.FileName)) {
-        run.Fail("??? File not exists: " + args.FileName);
-        return;
-    }
+    if (!run.SourceExists(args.FileName)) return;
     const std::string table = args.TableName();
     const std::optional<char> delimiter = args.Delimiter();
     if (!delimiter) {
@@ -156,12 +144,8 @@ void RunCsvImport(TConsole& console, const std::string& line) {
     }
 
     // Yes replaces the table, as the DBF import does; No appends to it.
-    const std::optional<int64_t> existing = TableRows(console, table);
-    const bool replace =
-        existing && *existing > 0 &&
-        console.Host().AskYesNo("Table " + table + " exists and containt " + std::to_string(*existing) +
-                                    " records. Replace?",
-                                true);
+    const std::optional<int64_t> existing = run.TableRows(table);
+    const bool replace = existing && *existing > 0 && run.MayReplaceTable(table, *existing);
     const bool create = !existing || replace;
 
     console.PrintLine("Import CSV file: " + args.FileName);

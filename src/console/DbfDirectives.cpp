@@ -149,22 +149,10 @@ private:
 void RunDbfImport(TConsole& console, const std::string& line) {
     DirectiveRun run(console);
     const DirectiveArgs args = DirectiveArgs::Parse(line);
-    if (!FileExists(args.FileName)) {
-        run.Fail("??? File not exists: " + args.FileName);
-        return;
-    }
+    if (!run.SourceExists(args.FileName)) return;
     const std::string table = args.TableName();
-    int64_t existing = 0;
-    try {
-        existing = console.Session().SelectInt64("select count(*) from " + table, {}, true);
-    } catch (...) {
-        existing = 0;  // no such table yet
-    }
-    if (existing > 0 &&
-        !console.Host().AskYesNo("Table " + table + " exists and containt " + std::to_string(existing) +
-                                     " records. Replace?",
-                                 true))
-        return;
+    const int64_t existing = run.TableRows(table).value_or(0);  // no table yet: 0
+    if (existing > 0 && !run.MayReplaceTable(table, existing)) return;
     int32_t limit = -1;
     if (!TryStrToInt(args.Option("-RowNum="), limit)) limit = -1;
     const std::string fieldOption = AnsiUpperCase(args.Option("-Fields="));

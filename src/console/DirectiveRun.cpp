@@ -21,6 +21,25 @@ void DirectiveRun::Fail(std::string_view message) {
     console_.PrintLine(message);
 }
 
+bool DirectiveRun::SourceExists(const std::string& fileName) {
+    if (FileExists(fileName)) return true;
+    Fail("??? File not exists: " + fileName);
+    return false;
+}
+
+std::optional<int64_t> DirectiveRun::TableRows(const std::string& table) {
+    try {
+        return console_.Session().SelectInt64("select count(*) from " + table, {}, true);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool DirectiveRun::MayReplaceTable(const std::string& table, int64_t rows) {
+    return console_.Host().AskYesNo(
+        "Table " + table + " exists and containt " + std::to_string(rows) + " records. Replace?", true);
+}
+
 bool DirectiveRun::MayWrite(const std::string& fileName) {
     if (!FileExists(fileName)) return true;
     return console_.Host().AskYesNo("File " + fileName + " exists. Rewrite?", true);

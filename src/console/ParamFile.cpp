@@ -1,8 +1,5 @@
 #include "console/ParamFile.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 #include <vector>
 
@@ -98,13 +95,6 @@ bool SaveInitOrcl(const std::string& fileName, std::string_view key, std::string
     if (!replaced) lines.push_back(added);
     std::string text;
     for (const std::string& line : lines) text.append(line).push_back('\n');
-    return WriteFileAtomically(fileName, text);
+    return WriteFileBytes(fileName, text);
 }
 
-bool WriteFileAtomically(const std::string& fileName, std::string_view bytes) {
-    if (fileName.empty()) return false;
-    QSaveFile out(QFile::decodeName(QByteArray::fromStdString(fileName)));
-    return out.open(QIODevice::WriteOnly) &&
-           out.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-           out.commit();
-}

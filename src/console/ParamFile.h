@@ -23,6 +23,3 @@ std::string LoadInitOrcl(const std::string& fileName, std::string_view key, bool
 bool SaveInitOrcl(const std::string& fileName, std::string_view key, std::string_view value,
                   const std::optional<std::string>& comment);
 
-// Creates or replaces a file with exactly these bytes; a crash or a full
-// disk midway leaves the older file. False on failure.
-bool WriteFileAtomically(const std::string& fileName, std::string_view bytes);

@@ -10,7 +10,8 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Platform.h"
 #include "base/QtText.h"
 #include "base/SingleByteCodePage.h"
 #include "base/Utf8.h"
@@ -46,14 +48,7 @@ std::string OemText(std::string_view bytes) {
 }  // namespace
 
 std::string WriteWholeFile(const std::string& file, const std::string& bytes) {
-    QSaveFile out(QString::fromUtf8(file));
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !out.commit()) {
-        out.cancelWriting();
-        return QStringToAnsi(out.errorString().isEmpty() ? QString("write error") : out.errorString());
-    }
-    return {};
+    return WriteFileBytes(file, bytes) ? std::string() : std::string(std::strerror(errno));
 }
 
 TFrmText::TFrmText(QWidget* parent) : QDialog(parent) {
