@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../base/TempDir.h"
+#include "dataset/TField.h"
+#include "dbf/EDBFError.h"
+#include "dbf/TDbfTab.h"
 
 struct RawField {
     std::string name;
@@ -77,16 +81,50 @@ inline uint32_t FileRecordCount(const std::string& path) {
                                  static_cast<uint32_t>(static_cast<unsigned char>(s[7])) << 24);
 }
 
-// The Debian interpreter sees the Debian peer modules even when another
-// python3 comes first on PATH.
-inline std::string PeerPython() {
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+// A table opened on an existing file.
+struct OpenTab : TDbfTab {
+    explicit OpenTab(const std::string& path, bool readOnly = false) {
+        SetFileName(path);
+        SetReadOnly(readOnly);
+        Open();
+    }
+};
+
+// The message of the EDBFError that `f` throws, or "(no EDBFError)".
+inline std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EDBFError& e) {
+        return e.Message();
+    }
+    return "(no EDBFError)";
+}
+
+// The current record, each field as it shows ("<null>" when empty), joined
+// by '|'.
+inline std::string Row(TDbfTab& t) {
+    std::string out;
+    for (int i = 0; i < t.FieldCount(); ++i) {
+        const TField* f = t.Fields()[i];
+        out += (i ? "|" : "") + (f->IsNull() ? std::string("<null>") : f->DisplayText());
+    }
+    return out;
+}
+
+// One field of every record the table shows, from the first.
+inline std::vector<std::string> Names(TDbfTab& t, const char* field = "NAME") {
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next()) out.push_back(t.FieldByName(field)->AsString());
+    return out;
 }
 
 // Runs the peer script dbf_peer.py with `args`; its exit status (3: the
-// peer module is not installed), and its standard output in `out`.
+// peer module is not installed), and its standard output in `out`. The
+// Debian interpreter sees the Debian peer modules even when another python3
+// comes first on PATH.
 inline int Peer(const std::string& args, std::string* out = nullptr) {
-    const std::string cmd = PeerPython() + " " TABULON_DBF_TEST_DIR "/dbf_peer.py " + args;
+    const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    const std::string cmd = python + " " TABULON_DBF_TEST_DIR "/dbf_peer.py " + args;
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return -1;
     char buf[4096];

@@ -42,9 +42,7 @@ TEST(DbfWalk, ReadingEveryFieldOfEveryRecordAllocatesNothing) {
     WriteFile(path,
               DbfImage({{"S", 'C', 10}, {"X", 'N', 10, 2}, {"D", 'D', 8}, {"B", 'L', 1}, {"R", 'C', 12}}, records));
 
-    TDbfTab t;
-    t.SetFileName(path);
-    t.Open();
+    OpenTab t(path);
     TField* s = t.FieldByName("S");
     TField* x = t.FieldByName("X");
     TField* d = t.FieldByName("D");

@@ -5,111 +5,100 @@
 #include "sqlite/SQLite3Functions.h"
 #include "sqlite/SQLite3Text.h"
 
-using Functions = MemoryDatabaseTest;
+namespace {
 
-TEST_F(Functions, CodesAndHashes) {
-    EXPECT_EQ(Str("select IntXxx(0)"), "0000");
-    EXPECT_EQ(Str("select IntXxx(64)"), "0010");
-    EXPECT_EQ(Str("select IntXxx(16777215)"), "}}}}");
-    EXPECT_EQ(Str("select IntXxx(16777216 + 65)"), "0011");  // high bits are lost
-    EXPECT_EQ(Int("select XxxInt('0000')"), 0);
-    EXPECT_EQ(Int("select XxxInt('  0010 ')"), 64);
-    EXPECT_EQ(Int("select XxxInt('}}}}')"), 16777215);
-    EXPECT_EQ(Int("select XxxInt('1')"), 262144);        // missing places count 0
-    EXPECT_EQ(Int("select XxxInt('1!!1zzz')"), 262145);  // unknown characters count 0
-    EXPECT_EQ(Int("select XxxInt(IntXxx(123456))"), 123456);
-    EXPECT_EQ(Int("select EqualInt(3, '3')"), 1);
-    EXPECT_EQ(Int("select EqualInt(3, 4)"), 0);
-    EXPECT_EQ(Int("select Hash('AB')"), 131);
-    EXPECT_EQ(Int("select Hash('')"), 0);
-    EXPECT_EQ(Int("select Hash(null)"), 0);
+// An expression of the functions the connection registers, and the text
+// the engine gives for its value.
+struct Call {
+    std::string expr;
+    std::string expected;
+};
+
+class Functions : public MemoryDatabaseTest {
+protected:
+    void ExpectAll(const std::vector<Call>& calls) {
+        for (const Call& c : calls) EXPECT_EQ(Str("select " + c.expr), c.expected) << c.expr;
+    }
+};
+
+}  // namespace
+
+TEST_F(Functions, ArithmeticAndBits) {
+    ExpectAll({
+        {"Mod(7, 3)", "1"}, {"Mod(-7, 3)", "-1"}, {"Div(-7, 2)", "-3"}, {"Div(9000000000, 3)", "3000000000"},
+        {"typeof(Div(1, 0)) || typeof(Mod(1, 0))", "nullnull"},
+        {"typeof(Div(-9223372036854775807 - 1, -1))", "null"}, {"Mod(-9223372036854775807 - 1, -1)", "0"},
+        {"Sign(-5) * 100 + Sign(0) * 10 + Sign(7)", "-99"}, {"BitSet(5, 1)", "7"},
+        {"BitSet(0, 40)", "1099511627776"},
+        {"BitSet(0, 63)", "-9223372036854775808"},  // the last bit, and 64 is past it
+        {"BitTst(-1, 63)", "1"}, {"BitSet(5, 64) + BitClr(5, -1) + BitNot(5, 100) + BitTst(-1, 64)", "15"},
+        {"BitClr(7, 0) || BitNot(5, 0) || BitTst(5, 2) || BitTst(5, 1)", "6410"}, {"Int2Hex(255, 4)", "00FF"},
+        {"Int2Hex(4096, 1)", "1000"}, {"Hex2Int('ff') || ',' || Hex2Int('$1A')", "255,26"},
+        {"typeof(Hex2Int('xyz')) || typeof(Hex2Int(''))", "nullnull"},
+        // Codes of four characters, six bits each.
+        {"IntXxx(0)", "0000"}, {"IntXxx(64)", "0010"},
+        {"IntXxx(16777215)", "}}}}"}, {"IntXxx(16777216 + 65)", "0011"},  // high bits are lost
+        {"XxxInt('  0010 ')", "64"}, {"XxxInt('}}}}')", "16777215"},
+        {"XxxInt('1')", "262144"},         // missing places count 0
+        {"XxxInt('1!!1zzz')", "262145"},   // unknown characters count 0
+        {"XxxInt(IntXxx(123456))", "123456"}, {"EqualInt(3, '3') || EqualInt(3, 4)", "10"}, {"Hash('AB')", "131"},
+        {"Hash('') || Hash(null)", "00"},
+    });
 }
 
 TEST_F(Functions, TextOperations) {
-    EXPECT_EQ(Str("select ReplaceUpper(' Hello World ', 'world', ' there ')"), "HELLO THERE");
-    EXPECT_EQ(Str("select ReplaceUpper('abc', '', 'x')"), "ABC");
-    EXPECT_EQ(Int("select LikeAnsi('  Hello  ', 'ell')"), 2);
-    EXPECT_EQ(Int("select LikeAnsi('Hello', 'xyz')"), 0);
-    EXPECT_EQ(Str("select UpperAnsi('abc' || char(233))"), "ABC\xC3\x89");  // é becomes É
-    EXPECT_EQ(Str("select LowerAnsi('AbC')"), "abc");
-    EXPECT_EQ(Str("select '[' || TrimLeft(char(9) || ' x ') || ']'"), "[x ]");
-    EXPECT_EQ(Str("select '[' || Trim(char(10) || ' x ' || char(13)) || ']'"), "[x]");
-    EXPECT_EQ(Str("select '[' || TrimRight(' x ' || char(1)) || ']'"), "[ x]");
-    EXPECT_EQ(Str("select PadLeft('abc', 5, '0')"), "00abc");
-    EXPECT_EQ(Str("select PadLeft('abc', 2, '0')"), "bc");
-    EXPECT_EQ(Str("select PadLeft('abc', 6, 'xy')"), "yxyabc");
-    EXPECT_EQ(Str("select PadLeft('a', 3, null)"), "  a");
-    EXPECT_EQ(Str("select PadRight('abc', 2, '0')"), "ab");
-    EXPECT_EQ(Str("select PadRight('abc', 6, 'xy')"), "abcxyx");
-    EXPECT_EQ(Str("select PadRight('a', 3, '')"), "a  ");
-    EXPECT_EQ(Str("select '[' || PadRight('a', -4, '.') || ']'"), "[]");
-    EXPECT_EQ(Str("select typeof(PadLeft('a', 9000000000000, 'x'))"), "null");
-    EXPECT_EQ(Str("select Replace('aAaA', 'a', 'b')"), "bAbA");
-    EXPECT_EQ(Str("select Replace('abc', '', 'b')"), "abc");
-    EXPECT_EQ(Str("select Translate('abc', 'ab', 'xy')"), "xyc");
-    EXPECT_EQ(Str("select Translate('abcab', 'abc', 'x')"), "xx");  // no counterpart: dropped
-    EXPECT_EQ(Str("select Translate('aaa', 'aa', 'xy')"), "xxx");     // the first position counts
-    EXPECT_EQ(Int("select Instr('abcabc', 'ca')"), 3);
-    EXPECT_EQ(Int("select Instr('abc', 'B')"), 0);
+    ExpectAll({
+        {"ReplaceUpper(' Hello World ', 'world', ' there ')", "HELLO THERE"},
+        {"ReplaceUpper('abc', '', 'x')", "ABC"}, {"LikeAnsi('  Hello  ', 'ell')", "2"},
+        {"LikeAnsi('Hello', 'xyz')", "0"}, {"'[' || TrimLeft(char(9) || ' x ') || ']'", "[x ]"},
+        {"'[' || Trim(char(10) || ' x ' || char(13)) || ']'", "[x]"},
+        {"'[' || TrimRight(' x ' || char(1)) || ']'", "[ x]"}, {"PadLeft('abc', 5, '0')", "00abc"},
+        {"PadLeft('abc', 2, '0')", "bc"}, {"PadLeft('abc', 6, 'xy')", "yxyabc"}, {"PadLeft('a', 3, null)", "  a"},
+        {"PadRight('abc', 2, '0')", "ab"}, {"PadRight('abc', 6, 'xy')", "abcxyx"}, {"PadRight('a', 3, '')", "a  "},
+        {"'[' || PadRight('a', -4, '.') || ']'", "[]"}, {"typeof(PadLeft('a', 9000000000000, 'x'))", "null"},
+        {"Replace('aAaA', 'a', 'b')", "bAbA"}, {"Replace('abc', '', 'b')", "abc"},
+        {"Translate('abc', 'ab', 'xy')", "xyc"},
+        {"Translate('abcab', 'abc', 'x')", "xx"},  // no counterpart: dropped
+        {"Translate('aaa', 'aa', 'xy')", "xxx"},   // the first position counts
+        {"Instr('abcabc', 'ca')", "3"}, {"Instr('abc', 'B')", "0"},
+    });
 }
 
 TEST_F(Functions, LetterCaseOfEveryScript) {
-    EXPECT_EQ(Str("select UpperAnsi('élan')"), "ÉLAN");
-    EXPECT_EQ(Str("select LowerAnsi('ÉLAN')"), "élan");
-    EXPECT_EQ(Str("select LowerAnsi('ПРИВЕТ, Мир')"), "привет, мир");
-    EXPECT_EQ(Str("select UpperAnsi('ёжик і ґанок')"), "ЁЖИК І ҐАНОК");
-    EXPECT_EQ(Str("select UpperAnsi('αθήνα')"), "ΑΘΉΝΑ");
-    EXPECT_EQ(Str("select LowerAnsi('ΑΘΗΝΑ')"), "αθηνα");
-    EXPECT_EQ(Str("select UpperAnsi('日本 😀 1')"), "日本 😀 1");  // no case: unchanged
-    EXPECT_EQ(Str("select ReplaceUpper(' улица Ленина ', 'ленина', ' мира ')"), "УЛИЦА МИРА");
-    EXPECT_EQ(Int("select LikeAnsi(' Привет ', 'РИВ')"), 2);
-    EXPECT_EQ(Int("select LikeAnsi('Ёлка', 'ёл')"), 1);
-    EXPECT_EQ(Int("select LikeAnsi('café CRÈME', 'crème')"), 6);
-    EXPECT_EQ(Int("select LikeAnsi('Ωμέγα', 'ΜΈΓ')"), 2);
-    EXPECT_EQ(Int("select LikeAnsi('Привет', 'пока')"), 0);
+    ExpectAll({
+        {"UpperAnsi('abc' || char(233))", "ABCÉ"}, {"LowerAnsi('ÉLAN')", "élan"},
+        {"LowerAnsi('ПРИВЕТ, Мир')", "привет, мир"}, {"UpperAnsi('ёжик і ґанок')", "ЁЖИК І ҐАНОК"},
+        {"UpperAnsi('αθήνα')", "ΑΘΉΝΑ"}, {"LowerAnsi('ΑΘΗΝΑ')", "αθηνα"},
+        {"UpperAnsi('日本 😀 1')", "日本 😀 1"},  // no case: unchanged
+        {"ReplaceUpper(' улица Ленина ', 'ленина', ' мира ')", "УЛИЦА МИРА"}, {"LikeAnsi(' Привет ', 'РИВ')", "2"},
+        {"LikeAnsi('Ёлка', 'ёл')", "1"}, {"LikeAnsi('café CRÈME', 'crème')", "6"},
+        {"LikeAnsi('Ωμέγα', 'ΜΈΓ')", "2"}, {"LikeAnsi('Привет', 'пока')", "0"},
+    });
 }
 
 TEST_F(Functions, WidthsAndPositionsCountCharacters) {
-    // Around the width of the text: one less, equal, one more.
-    EXPECT_EQ(Str("select PadLeft('Жук', 2, '0')"), "ук");
-    EXPECT_EQ(Str("select PadLeft('Жук', 3, '0')"), "Жук");
-    EXPECT_EQ(Str("select PadLeft('Жук', 4, '0')"), "0Жук");
-    EXPECT_EQ(Str("select PadLeft('Жук', 5, '0')"), "00Жук");
-    EXPECT_EQ(Str("select PadRight('Жук', 2, '0')"), "Жу");
-    EXPECT_EQ(Str("select PadRight('Жук', 3, '0')"), "Жук");
-    EXPECT_EQ(Str("select PadRight('Жук', 4, '0')"), "Жук0");
-    EXPECT_EQ(Str("select PadLeft('Жук', 1, '0') || PadRight('Жук', 1, '0')"), "кЖ");
-    // A pad of several multi-byte characters is cut on the far side, whole
-    // characters only.
-    EXPECT_EQ(Str("select PadLeft('1', 4, 'аб')"), "баб1");
-    EXPECT_EQ(Str("select PadRight('1', 4, 'аб')"), "1аба");
-    EXPECT_EQ(Str("select PadLeft('1', 5, 'аб')"), "абаб1");
-    EXPECT_EQ(Str("select PadLeft('x', 3, '日本語')"), "本語x");
-    EXPECT_EQ(Str("select PadRight('x', 3, '日本語')"), "x日本");
-    // East Asian characters and emoji are one character each, whatever
-    // their bytes and cells.
-    EXPECT_EQ(Str("select PadLeft('😀', 3, '·')"), "··😀");
-    EXPECT_EQ(Str("select PadRight('日本語', 2, '')"), "日本");
-    EXPECT_EQ(Str("select PadLeft('a😀b😀', 3, '')"), "😀b😀");
-    EXPECT_EQ(Int("select Instr('naïve café', 'café')"), 7);
-    EXPECT_EQ(Int("select Instr('日本語', '語')"), 3);
-    EXPECT_EQ(Int("select Instr('😀😀x😀', 'x😀')"), 3);
-    EXPECT_EQ(Int("select Instr('Ёж', 'ё')"), 0);  // letter case counts
-    EXPECT_EQ(Int("select XxxInt(' Ж01')"), 64);   // Ж takes the first place
-    EXPECT_EQ(Int("select XxxInt('1Ж😀')"), 262144);
-    EXPECT_EQ(Int("select Hash('Ж')"), 0xD0 + 0x96);  // bytes, not characters
-    EXPECT_EQ(Str("select '[' || Trim(char(9) || ' Жук ' || char(13)) || ']'"), "[Жук]");
-    EXPECT_EQ(Str("select '[' || TrimLeft(' 日 ') || TrimRight(' 😀 ') || ']'"), "[日  😀]");
-}
-
-TEST_F(Functions, TranslateCharacterByCharacter) {
-    EXPECT_EQ(Str("select Translate('абв', 'аб', 'xy')"), "xyв");
-    EXPECT_EQ(Str("select Translate('abc', 'ab', 'эю')"), "эюc");
-    EXPECT_EQ(Str("select Translate('привет', 'пв', 'ПВ')"), "ПриВет");
-    EXPECT_EQ(Str("select Translate('a😀b', '😀b', '日β')"), "a日β");
-    EXPECT_EQ(Str("select Translate('жaж', 'жa', 'я')"), "яя");  // a has no counterpart: dropped
-    EXPECT_EQ(Str("select Translate('ёёё', 'ёё', 'xy')"), "xxx");
-    EXPECT_EQ(Str("select Translate('Жук', '', 'xy')"), "Жук");
+    ExpectAll({
+        // Around the width of the text: one less, equal, one more.
+        {"PadLeft('Жук', 2, '0')", "ук"}, {"PadLeft('Жук', 3, '0')", "Жук"}, {"PadLeft('Жук', 4, '0')", "0Жук"},
+        {"PadRight('Жук', 2, '0')", "Жу"}, {"PadRight('Жук', 3, '0')", "Жук"}, {"PadRight('Жук', 4, '0')", "Жук0"},
+        {"PadLeft('Жук', 1, '0') || PadRight('Жук', 1, '0')", "кЖ"},
+        // A pad of several multi-byte characters is cut on the far side,
+        // whole characters only.
+        {"PadLeft('1', 4, 'аб')", "баб1"}, {"PadRight('1', 4, 'аб')", "1аба"}, {"PadLeft('x', 3, '日本語')", "本語x"},
+        {"PadRight('x', 3, '日本語')", "x日本"},
+        // East Asian characters and emoji are one character each, whatever
+        // their bytes and cells.
+        {"PadLeft('😀', 3, '·')", "··😀"}, {"PadRight('日本語', 2, '')", "日本"}, {"PadLeft('a😀b😀', 3, '')", "😀b😀"},
+        {"Instr('naïve café', 'café')", "7"},
+        {"Instr('😀😀x😀', 'x😀')", "3"}, {"Instr('Ёж', 'ё')", "0"},  // letter case counts
+        {"XxxInt(' Ж01')", "64"},   // Ж takes the first place
+        {"XxxInt('1Ж😀')", "262144"}, {"Hash('Ж')", std::to_string(0xD0 + 0x96)},  // bytes, not characters
+        {"'[' || Trim(char(9) || ' Жук ' || char(13)) || ']'", "[Жук]"},
+        {"'[' || TrimLeft(' 日 ') || TrimRight(' 😀 ') || ']'", "[日  😀]"},
+        {"Translate('привет', 'пв', 'ПВ')", "ПриВет"}, {"Translate('a😀b', '😀b', '日β')", "a日β"},
+        {"Translate('жaж', 'жa', 'я')", "яя"},  // a has no counterpart: dropped
+        {"Translate('ёёё', 'ёё', 'xy')", "xxx"}, {"Translate('Жук', '', 'xy')", "Жук"},
+    });
 }
 
 // Text that is not UTF-8 (a blob read as text, legacy bytes): a stray byte is
@@ -119,20 +108,17 @@ TEST_F(Functions, StrayBytesAreCharactersOfTheirOwn) {
     const std::string tail = "cast(x'96' as text)";     // Ж's second byte alone
     const std::string head = "cast(x'D0' as text)";     // Ж's first byte alone
     const std::string stray = "cast(x'41FF42' as text)";  // A, a stray byte, B
-    EXPECT_EQ(Int("select Instr(" + zhe + ", " + tail + ")"), 0);
-    EXPECT_EQ(Int("select Instr(" + zhe + ", " + head + ")"), 0);
-    EXPECT_EQ(Int("select Instr(" + zhe + " || 'x' || " + tail + ", " + tail + ")"), 3);
-    EXPECT_EQ(Int("select Instr(" + stray + ", 'B')"), 3);
-    EXPECT_EQ(Int("select Instr(" + stray + ", " + "cast(x'FF' as text))"), 2);
-    EXPECT_EQ(Str("select Replace(" + zhe + ", " + tail + ", 'x')"), "Ж");
-    EXPECT_EQ(Str("select Replace(" + zhe + " || " + tail + ", " + tail + ", 'x')"), "Жx");
-    EXPECT_EQ(Str("select Translate(" + zhe + ", " + tail + ", 'x')"), "Ж");
-    EXPECT_EQ(Str("select Translate(" + stray + ", cast(x'FF' as text), 'я')"), "AяB");
-    EXPECT_EQ(Str("select UpperAnsi(" + stray + " || 'ж')"), "A\xFF" "BЖ");
-    EXPECT_EQ(Str("select PadLeft(" + stray + ", 2, '')"), "\xFF" "B");
-    EXPECT_EQ(Str("select PadRight(" + stray + ", 2, '')"), "A\xFF");
-    EXPECT_EQ(Str("select PadRight(" + tail + ", 3, " + head + ")"), "\x96\xD0\xD0");
-    EXPECT_EQ(Int("select LikeAnsi(' ' || " + stray + " || 'ж', 'BЖ')"), 3);
+    ExpectAll({
+        {"Instr(" + zhe + ", " + tail + ")", "0"}, {"Instr(" + zhe + ", " + head + ")", "0"},
+        {"Instr(" + zhe + " || 'x' || " + tail + ", " + tail + ")", "3"}, {"Instr(" + stray + ", 'B')", "3"},
+        {"Instr(" + stray + ", cast(x'FF' as text))", "2"}, {"Replace(" + zhe + ", " + tail + ", 'x')", "Ж"},
+        {"Replace(" + zhe + " || " + tail + ", " + tail + ", 'x')", "Жx"},
+        {"Translate(" + zhe + ", " + tail + ", 'x')", "Ж"},
+        {"Translate(" + stray + ", cast(x'FF' as text), 'я')", "AяB"},
+        {"UpperAnsi(" + stray + " || 'ж')", "A\xFF" "BЖ"}, {"PadLeft(" + stray + ", 2, '')", "\xFF" "B"},
+        {"PadRight(" + stray + ", 2, '')", "A\xFF"}, {"PadRight(" + tail + ", 3, " + head + ")", "\x96\xD0\xD0"},
+        {"LikeAnsi(' ' || " + stray + " || 'ж', 'BЖ')", "3"},
+    });
 }
 
 TEST(TextFunctions, PadStopsAtTheLongestResult) {
@@ -148,31 +134,6 @@ TEST(TextFunctions, PadStopsAtTheLongestResult) {
     EXPECT_FALSE(PadText("a", INT64_MAX, "xyz", true));
     // A text already wider is only cut, however long.
     EXPECT_EQ(PadText("abc", 2, "ж", false), "ab");
-}
-
-TEST_F(Functions, ArithmeticAndBits) {
-    EXPECT_EQ(Int("select Mod(7, 3)"), 1);
-    EXPECT_EQ(Int("select Mod(-7, 3)"), -1);
-    EXPECT_EQ(Int("select Div(-7, 2)"), -3);
-    EXPECT_EQ(Int("select Div(9000000000, 3)"), 3000000000);
-    EXPECT_EQ(Str("select typeof(Div(1, 0)) || typeof(Mod(1, 0))"), "nullnull");
-    EXPECT_EQ(Str("select typeof(Div(-9223372036854775807 - 1, -1))"), "null");
-    EXPECT_EQ(Int("select Mod(-9223372036854775807 - 1, -1)"), 0);
-    EXPECT_EQ(Int("select Sign(-5) * 100 + Sign(0) * 10 + Sign(7)"), -99);
-    EXPECT_EQ(Int("select BitSet(5, 1)"), 7);
-    EXPECT_EQ(Int("select BitSet(0, 40)"), int64_t{1} << 40);
-    EXPECT_EQ(Int("select BitSet(0, 63)"), INT64_MIN);  // the last bit, and 64 is past it
-    EXPECT_EQ(Int("select BitClr(7, 0)"), 6);
-    EXPECT_EQ(Int("select BitNot(5, 0)"), 4);
-    EXPECT_EQ(Int("select BitTst(5, 2)"), 1);
-    EXPECT_EQ(Int("select BitTst(5, 1)"), 0);
-    EXPECT_EQ(Int("select BitSet(5, 64) + BitClr(5, -1) + BitNot(5, 100) + BitTst(-1, 64)"), 15);
-    EXPECT_EQ(Int("select BitTst(-1, 63)"), 1);
-    EXPECT_EQ(Str("select Int2Hex(255, 4)"), "00FF");
-    EXPECT_EQ(Str("select Int2Hex(4096, 1)"), "1000");
-    EXPECT_EQ(Int("select Hex2Int('ff')"), 255);
-    EXPECT_EQ(Int("select Hex2Int('$1A')"), 26);
-    EXPECT_EQ(Str("select typeof(Hex2Int('xyz')) || typeof(Hex2Int(''))"), "nullnull");
 }
 
 TEST_F(Functions, NamesOfTheMachineAndUser) {

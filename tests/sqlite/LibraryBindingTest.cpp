@@ -17,12 +17,8 @@ TEST_F(LibraryBinding, AnEngineWithoutCreateFunctionIsRefusedAndNeverCalled) {
     db.SetDLLName(FAKE_SQLITE_LIBRARY);
     db.SetDatabase(":memory:");
     for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            db.Open();
-            FAIL() << "connected through an incomplete library";
-        } catch (const SLError& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("Could not load \"") + FAKE_SQLITE_LIBRARY + "\" SQLite library");
-        }
+        EXPECT_EQ(ErrorOf<SLError>([&] { db.Open(); }),
+                  std::string("Could not load \"") + FAKE_SQLITE_LIBRARY + "\" SQLite library");
         EXPECT_EQ(db.LastLookupCount(), 38);  // sqlite3_create_function is the 38th
         EXPECT_FALSE(db.Connected());
         EXPECT_FALSE(db.LibraryLoaded());

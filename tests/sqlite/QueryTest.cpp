@@ -9,69 +9,36 @@
 #include "dataset/TField.h"
 #include "sqlite/TQorSQLite3Query.h"
 
-namespace {
-
-class Queries : public MemoryDatabaseTest {
-protected:
-    void SetUp() override {
-        MemoryDatabaseTest::SetUp();
-        q = new TQorSQLite3Query(&owner);
-        q->SetConnection(&db);
-    }
-    void Run(const std::string& sql) {
-        q->Close();
-        q->SetSQLText(sql);
-        q->Open();
-    }
-    std::string Column(const std::string& field) {
-        std::string out;
-        for (q->First(); !q->Eof(); q->Next()) {
-            TField* f = q->FieldByName(field);
-            out += (f->IsNull() ? std::string("<null>") : f->AsString()) + ";";
-        }
-        return out;
-    }
-
-    TComponent owner;
-    TQorSQLite3Query* q = nullptr;
-};
-
-}  // namespace
+using Queries = QueryDatabaseTest;
 
 TEST_F(Queries, FieldsAreNamedTypedAndSizedFromTheStatement) {
     db.ExecSQL("create table t(id integer, s varchar(3), w nchar(2), f numeric(10,2), b boolean, "
                "d date, tm time, dt datetime, m memo, rowid_alias text)");
-    db.ExecSQL("insert into t values(1, 'abcdef', 'xyzw', 2.5, 'no', '2024-05-17', '12:30:15', "
+    db.ExecSQL("insert into t values(1, 'éé漢😀', 'xyzw', 2.5, 'no', '2024-05-17', '12:30:15', "
                "'2024-05-17 08:09:10.250', 'memo text', 'r')");
     Run("select 1, 1, id, s, w, f, b, d, tm, dt, m, rowid from t");
     ASSERT_EQ(q->FieldCount(), 12);
-    EXPECT_EQ(q->Fields()[0]->FieldName(), "1");
-    EXPECT_EQ(q->Fields()[1]->FieldName(), "1_1");
+    EXPECT_EQ(q->Fields()[0]->FieldName() + "," + q->Fields()[1]->FieldName(), "1,1_1");
     EXPECT_EQ(q->FieldDefs()[0].DataType(), ftString);
     EXPECT_TRUE(q->FieldDefs()[0].InternalCalcField());  // no declared type
     EXPECT_EQ(q->FieldDefs()[2].DataType(), ftLargeint);
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "abc");
-    EXPECT_EQ(q->FieldByName("w")->AsString(), "xyzw");  // wide strings read as text
     EXPECT_EQ(q->FieldDefs()[5].DataType(), ftFloat);
     EXPECT_EQ(q->FieldDefs()[5].Precision(), 2);
-    EXPECT_DOUBLE_EQ(q->FieldByName("F")->AsFloat(), 2.5);
-    EXPECT_FALSE(q->FieldByName("B")->AsBoolean());
-    EXPECT_EQ(FormatDateTime("yyyy-mm-dd", q->FieldByName("D")->AsDateTime()), "2024-05-17");
-    EXPECT_EQ(FormatDateTime("hh:nn:ss", q->FieldByName("TM")->AsDateTime()), "12:30:15");
+    // S cut to its three characters whatever their bytes, W (wide) read as text.
+    EXPECT_EQ(Row(), "1|1|1|éé漢|xyzw|2.5|False|17.05.2024|12:30:15|17.05.2024 08:09:10|memo text|1");
     EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", q->FieldByName("DT")->AsDateTime()),
               "2024-05-17 08:09:10.250");
-    EXPECT_EQ(q->FieldByName("M")->AsString(), "memo text");
     EXPECT_EQ(q->FieldDefs()[11].Name(), "ROWID");
     EXPECT_TRUE(q->FieldDefs()[11].Attributes() & faReadonly);
 
     q->Close();
     q->SetTypeLess(true);
     Run("select id, d, m, 5 from t");
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(q->FieldDefs()[i].DataType(), ftString) << i;
-    EXPECT_EQ(q->FieldDefs()[0].Size(), 12);
-    EXPECT_EQ(q->FieldDefs()[1].Size(), 10);
-    EXPECT_EQ(q->FieldDefs()[2].Size(), 4);
-    EXPECT_EQ(q->FieldDefs()[3].Size(), 512);
+    const int sizes[] = {12, 10, 4, 512};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(q->FieldDefs()[i].DataType(), ftString) << i;
+        EXPECT_EQ(q->FieldDefs()[i].Size(), sizes[i]) << i;
+    }
     EXPECT_EQ(q->FieldByName("M")->AsString(), "memo");
 }
 
@@ -82,10 +49,7 @@ TEST_F(Queries, StoredValuesAndNullMarkers) {
                "insert into n values(3000000000, '', '23:59:59', 'garbage');"
                "insert into n values(0, '01.02.2003', null, '')");
     Run("select * from n");
-    EXPECT_EQ(Column("I"), "<null>;0;3000000000;0;");
-    EXPECT_EQ(q->RecordCount(), 4);
-    q->Last();
-    EXPECT_FALSE(q->FieldByName("I")->IsNull());  // a stored 0 is a value
+    EXPECT_EQ(Column("I"), "<null>;0;3000000000;0;");  // a stored 0 is a value
     EXPECT_EQ(Column("D"), "<null>;<null>;<null>;01.02.2003;");
     EXPECT_EQ(Column("TM"), "<null>;<null>;23:59:59;<null>;");
     EXPECT_EQ(Column("DT"), "02.01.2024 03:04:05;17.05.2024 10:11:12;<null>;<null>;");
@@ -99,14 +63,9 @@ TEST_F(Queries, StoredValuesAndNullMarkers) {
 
 TEST_F(Queries, StatementTextLimitsAndParameters) {
     db.ExecSQL("create table t(a text)");
-    q->SetSQLText("select a from t where a = :v or a = :v or '?' = :w");
-    ASSERT_EQ(q->Params().Count(), 3);
-    q->Params()[0].SetAsString("a?'b");
-    q->Params()[1].SetAsString("");
-    q->Params()[2].SetAsInteger(5);
     q->SetMaxResults(10);
     q->SetStartResult(20);
-    q->Open();
+    Run("select a from t where a = :v or a = :v or '?' = :w", {Variant("a?'b"), Variant(""), Variant(5)});
     EXPECT_EQ(q->StatementText(),
               "select a from t where a = 'a?''b' or a = NULL or '?' = '5'\n limit 10 offset 20");
     q->Close();
@@ -134,14 +93,7 @@ TEST_F(Queries, StatementTextLimitsAndParameters) {
 
 TEST_F(Queries, FailuresRaiseTheirMessages) {
     auto expectMessage = [&](const std::string& sql, const std::string& message) {
-        q->Close();
-        q->SetSQLText(sql);
-        try {
-            q->Open();
-            ADD_FAILURE() << sql << " opened";
-        } catch (const std::exception& e) {
-            EXPECT_EQ(e.what(), message) << sql;
-        }
+        EXPECT_EQ(ErrorOf<std::exception>([&] { Run(sql); }), message) << sql;
         EXPECT_FALSE(q->Active());
     };
     expectMessage("  ", "no query specified");
@@ -153,12 +105,7 @@ TEST_F(Queries, FailuresRaiseTheirMessages) {
 
     TQorSQLite3Query lone;
     lone.SetSQLText("select 1");
-    try {
-        lone.Open();
-        FAIL();
-    } catch (const SLError& e) {
-        EXPECT_STREQ(e.what(), "no database connection");
-    }
+    EXPECT_EQ(ErrorOf<SLError>([&] { lone.Open(); }), "no database connection");
 }
 
 TEST_F(Queries, FetchReportsEveryStepAndCanBeInterrupted) {
@@ -175,46 +122,18 @@ TEST_F(Queries, FetchReportsEveryStepAndCanBeInterrupted) {
     db.OnFetchRows = [&](TDataSet*, int32_t) {
         if (++calls > 100) db.Interrupt();
     };
-    q->Close();
-    q->SetSQLText("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c");
-    try {
-        q->Open();
-        FAIL() << "an endless statement ended";
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "??? SQLite ERR-interrupted");
-    }
+    EXPECT_EQ(ErrorOf<EDatabaseError>(
+                  [&] { Run("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c"); }),
+              "??? SQLite ERR-interrupted");
     db.OnFetchRows = nullptr;
     Run("select count(*) as n from t");
     EXPECT_EQ(q->FieldByName("N")->AsInteger(), 3);
-}
-
-TEST_F(Queries, UnidirectionalQueriesStreamRowsForwardOnly) {
-    db.ExecSQL("create table t(a integer, b blob)");
-    for (int i = 1; i <= 5; ++i) db.ExecSQL("insert into t values(" + std::to_string(i) + ", x'0102')");
-    q->SetUniDirectional(true);
-    Run("select a, b from t order by a");
-    EXPECT_EQ(q->Result()->Count(), 0);
-    std::string seen;
-    for (; !q->Eof(); q->Next()) {
-        seen += q->FieldByName("A")->AsString();
-        EXPECT_EQ(q->FieldByName("B")->AsString(), std::string("\x01\x02", 2));
-    }
-    EXPECT_EQ(seen, "12345");
-    try {
-        q->Prior();
-        FAIL();
-    } catch (const SLError& e) {
-        EXPECT_STREQ(e.what(), "operation PRIOR not allowed on unidirectional dataset");
-    }
-    q->First();  // does not run the statement again
-    EXPECT_TRUE(q->Eof());
 }
 
 TEST_F(Queries, NavigationBookmarksAndSearching) {
     db.ExecSQL("create table p(id integer, name text); insert into p values(1, 'Adams'), (2, 'Smithson'),"
                "(3, 'Jones'), (4, 'Smith')");
     Run("select id, name from p order by id");
-    EXPECT_EQ(q->RecNo(), 1);
     q->SetRecNo(3);
     EXPECT_EQ(q->FieldByName("NAME")->AsString(), "Jones");
     const TBookmark third = q->GetBookmark();
@@ -222,25 +141,16 @@ TEST_F(Queries, NavigationBookmarksAndSearching) {
     EXPECT_EQ(q->RecNo(), 3);
     q->First();
     const TBookmark first = q->GetBookmark();
-    EXPECT_EQ(q->CompareBookmarks(first, third), -1);
     EXPECT_EQ(q->CompareBookmarks(third, first), 1);
     EXPECT_EQ(q->CompareBookmarks(TBookmark(), first), -1);
-    EXPECT_EQ(q->CompareBookmarks(TBookmark(), TBookmark()), 0);
     q->GotoBookmark(third);
     EXPECT_EQ(q->RecNo(), 3);
     EXPECT_TRUE(q->BookmarkValid(third));
     TBookmark bogus(4, '\x7f');
     EXPECT_FALSE(q->BookmarkValid(bogus));
     EXPECT_THROW(q->GotoBookmark(bogus), EDatabaseError);
-
-    EXPECT_TRUE(q->Locate("NAME", Variant("smith"), loPartialKey | loCaseInsensitive));
-    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "Smithson");
-    q->First();
-    EXPECT_TRUE(q->Locate("name", Variant("smith"), loCaseInsensitive));
-    EXPECT_EQ(q->FieldByName("ID")->AsInteger(), 4);
-    EXPECT_FALSE(q->Locate("name", Variant("smit"), loCaseInsensitive));
-    EXPECT_EQ(q->Lookup("id", Variant(3), "name").ToString(), "Jones");
-    EXPECT_EQ(q->FieldByName("ID")->AsInteger(), 4);  // Lookup does not move
+    EXPECT_EQ(q->Lookup("name", Variant("Smith"), "id").ToString(), "4");  // not the longer Smithson
+    EXPECT_EQ(q->RecNo(), 3);  // Lookup does not move
 
     // A filter that rejects every row ends at the end.
     q->OnFilterRecord = [](TDataSet&, bool& accept) { accept = false; };
@@ -250,9 +160,11 @@ TEST_F(Queries, NavigationBookmarksAndSearching) {
 }
 
 TEST_F(Queries, BlobsAreReadAndWrittenBackThroughStreams) {
-    db.ExecSQL("create table b(id integer, data blob, note memo)");
-    db.ExecSQL("insert into b values(1, x'00FF10', 'first')");
-    Run("select * from b");
+    db.ExecSQL("create table b(id integer, data blob)");
+    db.ExecSQL("insert into b values(1, x'00FF10')");
+    q->SetSQLTable("b");
+    q->SetSQLWhere("Rowid=:Rowid");
+    Run("select *, Rowid from b");
     TField* data = q->FieldByName("DATA");
     EXPECT_EQ(data->AsString(), std::string("\x00\xFF\x10", 3));
     q->Edit();
@@ -261,12 +173,22 @@ TEST_F(Queries, BlobsAreReadAndWrittenBackThroughStreams) {
         s->WriteString("new bytes");
     }
     EXPECT_EQ(data->AsString(), "new bytes");
-    TField* note = q->FieldByName("NOTE");
-    note->Clear();
-    EXPECT_TRUE(note->IsNull());
-    note->SetAsString("again");
-    EXPECT_EQ(note->AsString(), "again");
-    q->Cancel();
+    data->SetAsString(std::string("\x01\x00", 2));
+    q->Post();
+    EXPECT_EQ(Str("select typeof(data) || hex(data) from b"), "blob0100");
+    q->Edit();
+    data->Clear();
+    EXPECT_TRUE(data->IsNull());
+    q->Post();
+    EXPECT_EQ(Str("select typeof(data) from b"), "null");
+    // A deleted row frees its blob (the sanitizer build reports a leak
+    // otherwise).
+    db.ExecSQL("insert into b values(2, x'AB')");
+    Run("select *, Rowid from b");
+    q->Last();
+    EXPECT_EQ(q->FieldByName("DATA")->AsString(), "\xAB");
+    q->Delete();
+    EXPECT_EQ(Int("select count(*) from b"), 1);
 }
 
 TEST_F(Queries, DetailQueriesFollowTheirMaster) {
@@ -293,74 +215,11 @@ TEST_F(Queries, DetailQueriesFollowTheirMaster) {
 
     auto* own = new TDataSource(&owner);
     own->SetDataSet(detail);
-    try {
-        detail->SetMasterSource(own);
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "circular references are not allowed");
-    }
+    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { detail->SetMasterSource(own); }), "circular references are not allowed");
     detail->SetMasterFields("MID");
-    try {
-        q->RecNo();
-        FAIL();
-    } catch (const SLError& e) {
-        EXPECT_STREQ(e.what(), "Syntax error: Masterfields not build of a=b;... pairs");
-    }
-    auto* empty = new TDataSource(&owner);
-    detail->SetMasterSource(empty);
-    try {
-        detail->Open();
-        FAIL();
-    } catch (const SLError& e) {
-        EXPECT_STREQ(e.what(), "master dataset undefined");
-    }
-}
-
-TEST(QueryOwner, DisconnectClosesTheQueriesOfTheConnectionsOwner) {
-    TComponent owner;
-    auto* session = new TQorSQLite3DB(&owner);
-    auto* other = new TQorSQLite3DB(&owner);
-    session->SetDatabase(":memory:");
-    other->SetDatabase(":memory:");
-    auto* query = new TQorSQLite3Query(&owner);
-    auto* grid = new TQorSQLite3Query(&owner);
-    query->SetConnection(session);
-    grid->SetConnection(other);
-    query->SetSQLText("select 1");
-    grid->SetSQLText("select 2");
-    query->Open();
-    grid->Open();
-    session->Close();
-    EXPECT_FALSE(query->Active());
-    EXPECT_FALSE(grid->Active());
-    EXPECT_TRUE(other->Connected());
-    // A destroyed connection leaves its queries without one, not dangling.
-    grid->Open();
-    delete other;
-    EXPECT_FALSE(grid->Active());
-    EXPECT_EQ(grid->Connection(), nullptr);
-}
-
-TEST_F(Queries, TextPassesUnchangedAndSizesCountCharacters) {
-    db.ExecSQL("create table u(s varchar(3), t text, b blob)");
-    db.ExecSQL("insert into u values('éé漢😀', 'café €', cast(x'CFF0' as text))");
-    Run("select s, t, b from u");
-    // Three characters of a varchar(3), whatever their bytes; the fourth goes.
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "éé漢");
-    EXPECT_EQ(q->FieldByName("T")->AsString(), "café €");
-    q->Close();
-    db.ExecSQL("delete from u");
-    db.ExecSQL("insert into u(s) values('ab😀')");
-    Run("select s from u");
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "ab😀");  // at the limit: kept whole
-    // Values written and parameters sent reach the engine as they are.
-    q->Close();
-    q->SetSQLText("select :p as p, length(:p) as n");
-    q->Params()[0].SetAsString("Жук漢");
-    q->Params()[1].SetAsString("Жук漢");
-    q->Open();
-    EXPECT_EQ(q->FieldByName("P")->AsString(), "Жук漢");
-    EXPECT_EQ(q->FieldByName("N")->AsInteger(), 4);
+    EXPECT_EQ(ErrorOf<SLError>([&] { q->RecNo(); }), "Syntax error: Masterfields not build of a=b;... pairs");
+    detail->SetMasterSource(new TDataSource(&owner));
+    EXPECT_EQ(ErrorOf<SLError>([&] { detail->Open(); }), "master dataset undefined");
 }
 
 // A database written by an 8-bit console holds Windows-1251 bytes; with the
@@ -371,29 +230,18 @@ TEST_F(Queries, Windows1251DatabaseBehindTheSwitch) {
     db.ExecSQL("create table w(s varchar(4))");
     db.ExecSQL("insert into w values('Ёжик')");
     db.SetCp1251Text(false);
-    Run("select s, hex(s) as h from w");
-    EXPECT_EQ(q->FieldByName("H")->AsString(), "A8E6E8EA");
-    q->Close();
+    EXPECT_EQ(Str("select hex(s) from w"), "A8E6E8EA");
     db.SetCp1251Text(true);
-    q->SetSQLText("select s from w where s = :p");
-    q->Params()[0].SetAsString("Ёжик");
-    q->Open();
-    ASSERT_FALSE(q->Eof());
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "Ёжик");
-    std::string one;
-    db.SelectString("select s from w where s = ?", {Variant(std::string("Ёжик"))}, true, one);
-    EXPECT_EQ(one, "Ёжик");
+    Run("select s from w where s = :p", {Variant("Ёжик")});
+    EXPECT_EQ(Column("S"), "Ёжик;");
+    EXPECT_EQ(db.SelectInt64("select count(*) from w where s = ?", {Variant(std::string("Ёжик"))}, true), 1);
     // Names of tables and columns cross the same way.
     db.ExecSQL("create table Склад(Цена integer)");
     EXPECT_TRUE(db.TableExists("склад"));
-    TStringList names;
-    db.GetObjectNames("table", names, false);
-    EXPECT_GE(names.IndexOf("Склад"), 0);
     std::vector<std::unique_ptr<TQorQLite3Field>> columns;
     db.GetTableInfo("Склад", columns);
     ASSERT_EQ(columns.size(), 1u);
     EXPECT_EQ(columns[0]->name, "Цена");
-    q->Close();
     Run("select * from Склад");
     EXPECT_EQ(q->Fields()[0]->FieldName(), "ЦЕНА");
     db.SetCp1251Text(false);
@@ -407,18 +255,21 @@ TEST_F(Queries, Windows1251DatabaseBehindTheSwitch) {
 TEST_F(Queries, UnidirectionalCurrentRecordKeepsItsBlobs) {
     db.ExecSQL("create table t(a integer, b blob, s text)");
     db.ExecSQL("insert into t with recursive c(x) as (select 1 union all select x + 1 from c where x < 100) "
-               "select x, cast(printf('%03d', x) as blob), printf('text %d', x) from c");
-    const auto blob = [](int i) {
-        char b[8];
-        std::snprintf(b, sizeof b, "%03d", i);
-        return std::string(b);
-    };
+               "select x, cast(x + 100 as blob), printf('text %d', x) from c");
     const auto expectRow = [&](int a) {
-        EXPECT_EQ(q->FieldByName("A")->AsInteger(), a);
-        EXPECT_EQ(q->FieldByName("B")->AsString(), blob(a)) << a;
-        EXPECT_EQ(q->FieldByName("S")->AsString(), "text " + std::to_string(a)) << a;
+        EXPECT_EQ(Row(), std::to_string(a) + "|" + std::to_string(a + 100) + "|text " + std::to_string(a));
     };
     q->SetUniDirectional(true);
+
+    // Rows stream forward only, none kept in the result.
+    Run("select a, b, s from t order by a");
+    EXPECT_EQ(q->Result()->Count(), 0);
+    int seen = 0;
+    for (; !q->Eof(); q->Next()) ++seen;
+    EXPECT_EQ(seen, 100);
+    EXPECT_EQ(ErrorOf<SLError>([&] { q->Prior(); }), "operation PRIOR not allowed on unidirectional dataset");
+    q->First();  // does not run the statement again
+    EXPECT_TRUE(q->Eof());
 
     // A search that finds nothing reads every remaining row.
     Run("select a, b, s from t order by a");
@@ -434,66 +285,42 @@ TEST_F(Queries, UnidirectionalCurrentRecordKeepsItsBlobs) {
     q->Next();
     expectRow(76);
 
-    // A filter that rejects the last rows: the move ends at the end on the
-    // last accepted row.
-    q->OnFilterRecord = [](TDataSet& ds, bool& accept) { accept = ds.FieldByName("A")->AsInteger() <= 2; };
+    // A filter that rejects a long run between accepted rows, and every row
+    // after the last accepted one: the move ends at the end on that row.
+    q->OnFilterRecord = [](TDataSet& ds, bool& accept) {
+        const int a = ds.FieldByName("A")->AsInteger();
+        accept = a == 1 || a == 50;
+    };
     q->SetFiltered(true);
     Run("select a, b, s from t order by a");
     expectRow(1);
     q->Next();
+    expectRow(50);
     q->Next();
     EXPECT_TRUE(q->Eof());
-    expectRow(2);
+    expectRow(50);
     auto stream = q->CreateBlobStream(q->FieldByName("B"), bmRead);
     EXPECT_EQ(stream->Size(), 3);
-
-    // A filter that rejects a long run between accepted rows.
-    q->OnFilterRecord = [](TDataSet& ds, bool& accept) {
-        const int a = ds.FieldByName("A")->AsInteger();
-        accept = a == 1 || a == 99;
-    };
-    Run("select a, b, s from t order by a");
-    expectRow(1);
-    q->Next();
-    expectRow(99);
-    q->Next();
-    EXPECT_TRUE(q->Eof());
-    expectRow(99);
 }
 
 // A question mark in a comment or a quoted name is text: it takes no value,
 // and the placeholders after it get theirs.
 TEST_F(Queries, ParameterSubstitutionSkipsCommentsAndQuotedNames) {
-    q->SetSQLText("select :a as a -- is it ?\n, :b as b /* or ? */, :c as `c?`, :d as d");
-    ASSERT_EQ(q->Params().Count(), 4);
-    for (int i = 0; i < 4; ++i) q->Params()[i].SetAsInteger(i + 1);
-    q->Open();
-    EXPECT_EQ(q->FieldByName("A")->AsString(), "1");
-    EXPECT_EQ(q->FieldByName("B")->AsString(), "2");
-    EXPECT_EQ(q->FieldByName("C?")->AsString(), "3");
-    EXPECT_EQ(q->FieldByName("D")->AsString(), "4");
-
+    Run("select :a as a -- is it ?\n, :b as b /* or ? */, :c as `c?`, :d as d",
+        {Variant(1), Variant(2), Variant(3), Variant(4)});
+    EXPECT_EQ(q->Fields()[2]->FieldName(), "C?");
+    EXPECT_EQ(Row(), "1|2|3|4");
     // A comment that runs to the end of the text, with and without its end.
-    q->Close();
-    q->SetSQLText("select :a as a, '?' as q /* ? :b");
-    ASSERT_EQ(q->Params().Count(), 1);
-    q->Params()[0].SetAsString("x");
-    q->Open();
-    EXPECT_EQ(q->FieldByName("A")->AsString(), "x");
-    EXPECT_EQ(q->FieldByName("Q")->AsString(), "?");
-    q->Close();
-    q->SetSQLText("select :a as a -- ?");
-    q->Params()[0].SetAsString("y");
-    q->Open();
-    EXPECT_EQ(q->FieldByName("A")->AsString(), "y");
+    Run("select :a as a, '?' as q /* ? :b", {Variant("x")});
+    EXPECT_EQ(Row(), "x|?");
+    Run("select :a as a -- ?", {Variant("y")});
+    EXPECT_EQ(Row(), "y");
     // A lone dash or slash is an operator, not a comment.
-    q->Close();
-    q->SetSQLText("select 7 - :a as a, 8 / :b as b");
-    q->Params()[0].SetAsInteger(2);
-    q->Params()[1].SetAsInteger(4);
-    q->Open();
-    EXPECT_EQ(q->FieldByName("A")->AsInteger(), 5);
-    EXPECT_EQ(q->FieldByName("B")->AsInteger(), 2);
+    Run("select 7 - :a as a, 8 / :b as b", {Variant(2), Variant(4)});
+    EXPECT_EQ(Row(), "5|2");
+    // Values sent reach the engine as they are.
+    Run("select :p as p, length(:p) as n", {Variant("Жук漢"), Variant("Жук漢")});
+    EXPECT_EQ(Row(), "Жук漢|4");
 }
 
 // Room for a text follows the text, not the size its column declares; the
@@ -504,18 +331,11 @@ TEST_F(Queries, StringRoomFollowsTheDataNotTheDeclaredSize) {
     const auto started = std::chrono::steady_clock::now();
     Run("select s, n from big");
     EXPECT_EQ(q->FieldByName("S")->AsString(), "hi");
-    EXPECT_EQ(q->FieldByName("S")->Value().ToString(), "hi");
     EXPECT_EQ(q->FieldDefs()[0].Size(), 200000000);  // what widths and exports go by
     EXPECT_LT(q->Result()->RecordSize(), 64);
     EXPECT_LT(q->Result()->PackedBytes(), 64u);
-    q->Edit();
-    q->FieldByName("S")->SetAsString("hello");
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "hello");
-    q->Cancel();
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "hi");
     Run("select s, n from big where n = 0");  // no row: no value, and no room for one
     EXPECT_TRUE(q->FieldByName("S")->IsNull());
-    EXPECT_EQ(q->FieldByName("S")->AsString(), "");
     // The largest size a declaration can name.
     db.ExecSQL("create table huge(s varchar(2147483647)); insert into huge values('x')");
     Run("select s from huge");
@@ -533,10 +353,6 @@ TEST_F(Queries, StringRoomFollowsTheDataNotTheDeclaredSize) {
     EXPECT_EQ(q->FieldByName("S")->AsString().size(), longText.size() + 2);
     EXPECT_EQ(q->FieldByName("S")->OldValue().ToString(), longText);
     q->Cancel();
-    q->SetUniDirectional(true);
-    Run("select s, n from big");
-    EXPECT_EQ(q->FieldByName("S")->AsString(), longText);
-    q->SetUniDirectional(false);
 
     // Both sides of a declared size: a value of that many characters is
     // kept, one character more is cut, the same for every representation.
@@ -558,5 +374,7 @@ TEST_F(Queries, StringRoomFollowsTheDataNotTheDeclaredSize) {
         EXPECT_EQ(q->FieldByName("S")->AsString(), std::string(9000, 'c'));
         q->Cancel();
     }
-    q->SetTypeLess(false);
+    q->SetUniDirectional(true);
+    Run("select s, n from big");
+    EXPECT_EQ(q->FieldByName("S")->AsString(), longText);
 }

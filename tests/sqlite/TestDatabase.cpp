@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "dataset/TField.h"
+
 void TempFolderTest::SetUp() {
     char tmpl[] = "/tmp/tabulon-test-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -22,16 +24,10 @@ void TempFolderTest::TearDown() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-std::vector<std::string> TempFolderTest::ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::vector<std::string> TempFolderTest::TraceTexts(const std::string& path) {
     std::vector<std::string> texts;
-    for (const std::string& line : ReadLines(path)) {
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
         // "dd.mm.yyyy hh:nn:ss text", or without the time at midnight.
         if (line.empty()) {
             texts.push_back("");
@@ -58,3 +54,32 @@ std::string MemoryDatabaseTest::Str(const std::string& sql) {
 }
 
 int64_t MemoryDatabaseTest::Int(const std::string& sql) { return db.SelectInt64(sql, {}, true); }
+
+void QueryDatabaseTest::SetUp() {
+    MemoryDatabaseTest::SetUp();
+    q = new TQorSQLite3Query(&owner);
+    q->SetConnection(&db);
+}
+
+void QueryDatabaseTest::Run(const std::string& sql, const std::vector<Variant>& values) {
+    q->Close();
+    q->SetSQLText(sql);
+    ASSERT_EQ(q->Params().Count(), static_cast<int>(values.size())) << sql;
+    for (size_t i = 0; i < values.size(); ++i) q->Params()[static_cast<int>(i)].SetValue(values[i]);
+    q->Open();
+}
+
+std::string QueryDatabaseTest::Row() {
+    std::string out;
+    for (int i = 0; i < q->FieldCount(); ++i) out += (i ? "|" : "") + q->Fields()[i]->AsString();
+    return out;
+}
+
+std::string QueryDatabaseTest::Column(const std::string& field) {
+    std::string out;
+    for (q->First(); !q->Eof(); q->Next()) {
+        const TField* f = q->FieldByName(field);
+        out += (f->IsNull() ? std::string("<null>") : f->AsString()) + ";";
+    }
+    return out;
+}
