@@ -620,7 +620,7 @@ char* TQorSQLite3BaseQuery::SlotOf(TRecordBuffer record, const TField* field) co
     return record + slots_[static_cast<size_t>(no - 1)].offset;
 }
 
-void TQorSQLite3BaseQuery::WriteBlank(char* slot, const Slot& s, bool freshRecord) const {
+void TQorSQLite3BaseQuery::WriteBlank(char* slot, const Slot& s) const {
     switch (s.kind) {
         case ftString:
         case ftWideString: SetTextAt(slot, {}); break;
@@ -660,19 +660,15 @@ void TQorSQLite3BaseQuery::WriteBlank(char* slot, const Slot& s, bool freshRecor
             break;
         }
         default:
-            if (IsBlobType(s.kind)) {
-                if (freshRecord) {
-                    std::memset(slot, 0, sizeof(TMemoryStream*));  // an empty blob
-                } else if (TMemoryStream* stream = StreamAt(slot)) {
-                    stream->Clear();
-                }
-            }
+            // An empty blob; a stream the slot named stays with its owner
+            // (the result row, or the query).
+            if (IsBlobType(s.kind)) std::memset(slot, 0, sizeof(TMemoryStream*));
     }
 }
 
 void TQorSQLite3BaseQuery::InternalInitRecord(TRecordBuffer buffer) {
     for (int i = 0; i < FieldDefs().Count() && i < static_cast<int>(slots_.size()); ++i)
-        WriteBlank(buffer + slots_[static_cast<size_t>(i)].offset, slots_[static_cast<size_t>(i)], true);
+        WriteBlank(buffer + slots_[static_cast<size_t>(i)].offset, slots_[static_cast<size_t>(i)]);
 }
 
 void TQorSQLite3BaseQuery::InternalEdit() {
@@ -701,7 +697,24 @@ void TQorSQLite3BaseQuery::InternalPost() {
         const bool append = GetBookmarkFlag(rec) == bfEOF || current_ < 0 || current_ >= count;
         current_ = append ? result_->Add(row.data()) : result_->Insert(current_, row.data());
     } else if (current_ >= 0 && current_ < result_->Count()) {
+        // A blob written during the edit lives in a stream of the query's;
+        // the row gets its own copy and the stream it had is freed.
+        std::vector<TMemoryStream*> replaced;
+        for (const Slot& s : slots_) {
+            if (!IsBlobType(s.kind) || oldRecord_.size() < static_cast<size_t>(s.offset) + sizeof(TMemoryStream*))
+                continue;
+            TMemoryStream* before = StreamAt(oldRecord_.data() + s.offset);
+            TMemoryStream* now = StreamAt(row.data() + s.offset);
+            if (now == before) continue;
+            auto copy = std::make_unique<TMemoryStream>();
+            if (now && now->Size() > 0) copy->WriteBuffer(now->Memory(), now->Size());
+            copy->Seek(0, TSeekOrigin::soBeginning);
+            TMemoryStream* raw = copy.release();
+            std::memcpy(row.data() + s.offset, &raw, sizeof raw);
+            replaced.push_back(before);
+        }
         result_->Replace(current_, row.data());
+        for (TMemoryStream* stream : replaced) delete stream;
     }
 }
 
@@ -818,7 +831,7 @@ void TQorSQLite3BaseQuery::SetFieldData(TField* field, const void* buffer) {
     const Slot& s = slots_[static_cast<size_t>(field->FieldNo() - 1)];
     const bool emptyText = buffer && IsStringKind(s.kind) && static_cast<const char*>(buffer)[0] == 0;
     if (!buffer || emptyText) {
-        WriteBlank(slot, s, false);
+        WriteBlank(slot, s);
         return;
     }
     if (IsStringKind(s.kind)) {
@@ -849,13 +862,18 @@ std::unique_ptr<TStream> TQorSQLite3BaseQuery::CreateBlobStream(TField* field, T
     return std::make_unique<TQorQLite3BlobStream>(field, mode);
 }
 
-TMemoryStream* TQorSQLite3BaseQuery::BlobOf(TField* field, bool create) {
+TMemoryStream* TQorSQLite3BaseQuery::BlobOf(TField* field, bool forWriting) {
     char* slot = SlotOf(ActiveRecordBuffer(), field);
     if (!slot || !IsBlobType(slots_[static_cast<size_t>(field->FieldNo() - 1)].kind)) return nullptr;
     TMemoryStream* stream = StreamAt(slot);
-    if (!stream && create) {
-        // A fresh record's first blob: kept by the query while a record
-        // refers to it.
+    // An edited record shares its blobs with the result row and the saved
+    // old record until it writes one: it then gets a stream of its own, so
+    // Cancel finds the row unchanged and Post sees what changed.
+    const size_t offset = static_cast<size_t>(slot - ActiveRecordBuffer());
+    const bool shared = stream && State() == dsEdit && oldRecord_.size() >= offset + sizeof stream &&
+                        StreamAt(oldRecord_.data() + offset) == stream;
+    if (forWriting && (!stream || shared)) {
+        // Kept by the query while a record refers to it.
         Kept& kept = Keep();
         kept.blobs.push_back(std::make_unique<TMemoryStream>());
         stream = kept.blobs.back().get();
@@ -888,6 +906,8 @@ TQorQLite3BlobStream::~TQorQLite3BlobStream() {
         target->Clear();
         if (Size() > 0) target->Write(Memory(), Size());
         target->Seek(0, TSeekOrigin::soBeginning);
+        // A post writes the blob whichever way its bytes came.
+        if (auto* blob = dynamic_cast<TBlobField*>(field_)) blob->SetModified(true);
         query_->DataEvent(TDataEvent::deFieldChange, field_);
     } catch (...) {
     }

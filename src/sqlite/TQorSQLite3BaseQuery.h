@@ -149,10 +149,11 @@ private:
     void FetchAll();
     void FinalizeQuery();
     void CheckMaster();
-    void WriteBlank(char* slot, const Slot& s, bool freshRecord) const;
-    // The stream of a blob field in the active record; with create, a fresh
-    // record's missing stream is made.
-    TMemoryStream* BlobOf(TField* field, bool create);
+    void WriteBlank(char* slot, const Slot& s) const;
+    // The stream of a blob field in the active record. For writing, a
+    // missing stream is made, and an edited record's stream still shared
+    // with its row is replaced by one of its own.
+    TMemoryStream* BlobOf(TField* field, bool forWriting);
     // Writes a text into a string slot as a copy the query keeps.
     void StoreText(char* slot, const Slot& s, std::string_view text);
     // The same for a text in the program's encoding.
