@@ -28,35 +28,14 @@ TEST_F(Interpreter, CommandsAreClassifiedByTheirFirstCharacters) {
     EXPECT_FALSE(console.CommandError());
 }
 
-TEST_F(Interpreter, EchoErrorsAndStopErr) {
-    console.Settings().EchoOn = false;
-    EXPECT_EQ(Run("-- hidden\r\ncreate table t(a);\r\nselect * from t;\r\n--$DBFE -select=x\r\n"),
-              "processed...\n0 row selected...\n--$DBFE -select=x\n??? select parameter not defined\n");
-    console.Settings().EchoOn = true;
-    EXPECT_EQ(Run("insert into nowhere values(1);\r\ninsert into t values(1);"),
-              "SQL: insert into nowhere values(1);\n??? SQLite ERR-no such table: nowhere\n"
-              "SQL: insert into t values(1);\nprocessed...\n1 row inserted...\n");
-    EXPECT_TRUE(console.CommandError());  // set by the first, kept for the run
-}
-
-TEST_F(Interpreter, StopErrEndsTheRunAtTheFirstFailure) {
-    console.Settings().StopErr = true;
-    EXPECT_EQ(Run("select * from nowhere;\r\nselect 2;"),
-              "SQL: select * from nowhere;\n??? SQLite ERR-no such table: nowhere\n");
-    EXPECT_TRUE(console.CommandError());
-    console.Settings().StopErr = false;
-    const std::string out = Run("select * from nowhere;\r\nselect 2 as two;");
-    EXPECT_NE(out.find("??? SQLite ERR-no such table: nowhere\nSQL: select 2 as two;"), std::string::npos) << out;
-}
-
 TEST_F(Interpreter, BlocksExecAndConnectionCommands) {
+    // Block lines are numbered whatever ends them: LF, CR LF or a lone CR.
     console.Settings().NumPLSQL = true;
-    EXPECT_EQ(Run("create table log(x);\r\nCREATE   TRIGGER\r\n  trg after insert on log begin\r\n"
-                  "select 1;\r\nend;\r\n/\r\ninsert into log values(1);"),
+    EXPECT_EQ(Run("create table log(x);\r\nCREATE   TRIGGER\r\n  trg after insert on log begin\n"
+                  "select 1;\rend;\r\n/\r\ninsert into log values(1);"),
               "SQL: create table log(x);\nprocessed...\n"
               "SQL: CREATE   TRIGGER\n   2   trg after insert on log begin\n   3 select 1;\n   4 end;\nprocessed...\n"
               "SQL: insert into log values(1);\nprocessed...\n1 row inserted...\n");
-    console.Settings().NumPLSQL = false;
     // EXEC wraps the call; the engine has no such block, so it fails with its message.
     const std::string exec = Run("EXEC proc(1)");
     EXPECT_EQ(exec.substr(0, exec.find('\n')), "SQL: begin proc(1); end;");
@@ -75,24 +54,20 @@ TEST_F(Interpreter, LocalEnvironmentAndScripts) {
     setenv("TABULON_TEST_DIR", dir.c_str(), 1);
     console.ProcessEnvironment().Add(std::string("TABULON_TEST_DIR=") + dir.c_str());
     std::string out = Run("--%SCRIPTS=" + dir.string() + "\r\n@%scripts%/outer.sql;\r\n@%nothing%/x.sql");
-    EXPECT_NE(out.find("--%SCRIPTS="), std::string::npos);
-    EXPECT_NE(out.find("inner"), std::string::npos);
-    EXPECT_NE(out.find("outer"), std::string::npos);
-    EXPECT_NE(out.find("??? SQLite ERR-no such table: missing_table"), std::string::npos);
-    EXPECT_NE(out.find("File not exist%nothing%/x.sql"), std::string::npos) << out;
+    for (const char* part : {"--%SCRIPTS=", "inner", "outer", "??? SQLite ERR-no such table: missing_table",
+                             "File not exist%nothing%/x.sql"})
+        EXPECT_TRUE(Has(out, part)) << part << "\n" << out;
     ASSERT_EQ(console.LocalEnvironment().Count(), 1);
     EXPECT_EQ(console.LocalEnvironment()[0], "SCRIPTS=" + dir.string());
     // The process list wins; doubled slashes after the second character fold.
-    out = Run("@%tabulon_test_dir%//inner.sql");
-    EXPECT_NE(out.find("inner"), std::string::npos) << out;
+    EXPECT_TRUE(Has(Run("@%tabulon_test_dir%//inner.sql"), "inner"));
     Run("--%scripts=");
     EXPECT_EQ(console.LocalEnvironment().Count(), 0);
 
     // StopErr: the failure inside the inner script ends the outer run too.
     console.Settings().StopErr = true;
     out = Run("@outer.sql\r\nselect 'after' as w;");
-    EXPECT_EQ(out.find("outer"), std::string::npos) << out;
-    EXPECT_EQ(out.find("after"), std::string::npos) << out;
+    EXPECT_FALSE(Has(out, "outer") || Has(out, "after")) << out;
     console.Settings().StopErr = false;
 
     // Script calls nest 64 deep, not 65: d1 calls d2 ... d65 selects.
@@ -100,18 +75,34 @@ TEST_F(Interpreter, LocalEnvironmentAndScripts) {
         WriteFile("d" + std::to_string(k) + ".sql",
                   k < 65 ? "@d" + std::to_string(k + 1) + ".sql\n" : std::string("select 'bottom' as w;\n"));
     out = Run("@d2.sql");
-    EXPECT_NE(out.find("bottom"), std::string::npos) << out;
+    EXPECT_TRUE(Has(out, "bottom")) << out;
     EXPECT_FALSE(console.CommandError());
     out = Run("@d1.sql");
-    EXPECT_EQ(out.find("bottom"), std::string::npos) << out;
-    EXPECT_NE(out.find("??? Script calls nested more than 64 deep"), std::string::npos) << out;
+    EXPECT_FALSE(Has(out, "bottom")) << out;
+    EXPECT_TRUE(Has(out, "??? Script calls nested more than 64 deep")) << out;
     EXPECT_TRUE(console.CommandError());
+
+    // Scripts reach the engine as the sqlite3 shell reads them: a literal that
+    // spans lines keeps an LF or a lone CR, a CR LF pair is read as LF, and all
+    // three end lines.
+    WriteFile("lf.sql", "create table a(s);\ninsert into a values('one\ntwo');\n-- note\nselect 'x' as x;\n");
+    WriteFile("crlf.sql", "insert into a values('three\r\nfour');\r\n--#CLS\r\n");
+    WriteFile("cr.sql", "insert into a values('five\rsix');\r-- note\rselect 'y' as y;\r");
+    // A file that is not UTF-8 is read as Windows-1251; a byte-order mark is skipped.
+    WriteFile("cp1251.sql", "insert into a values('\xCF\xF0\xE8\xE2\xE5\xF2');\n");
+    WriteFile("bom.sql", "\xEF\xBB\xBFinsert into a values('Ёжик 漢');\n");
+    // The call's file name is UTF-8 as the file system names it.
+    WriteFile("отчёт.sql", "insert into a values('done');\n");
+    Run("@lf.sql\n@crlf.sql\n@cr.sql\n@cp1251.sql\n@bom.sql\n@отчёт.sql");
+    EXPECT_FALSE(console.CommandError());
+    EXPECT_EQ(6, Count("select count(*) from a where s in ('one' || char(10) || 'two', 'three' || char(10) || "
+                       "'four', 'five' || char(13) || 'six', 'Привет', 'Ёжик 漢', 'done')"));
 }
 
 TEST_F(Interpreter, VariablesAreDeclaredAssignedAndListed) {
-    EXPECT_EQ(Run("VARIABLE n NUMBER;\r\nPRINT"), "VARIABLE n NUMBER;\nPRINT\nN=0\n");
-    EXPECT_EQ(Run("variable d DATE\r\n--:s:='it''s'\r\n--:q:='\r\n--:when:={17.05.2024}\r\n--:raw:=12.5;\r\n--:"),
-              "variable d DATE\n--:s:='it''s'\n--:q:='\n--:when:={17.05.2024}\n--:raw:=12.5;\n--:\n"
+    EXPECT_EQ(Run("VARIABLE n NUMBER;\r\nvariable d DATE\r\n--:s:='it''s'\r\n--:q:='\r\n--:when:={17.05.2024}\r\n"
+                  "--:raw:=12.5;\r\n--:"),
+              "VARIABLE n NUMBER;\nvariable d DATE\n--:s:='it''s'\n--:q:='\n--:when:={17.05.2024}\n--:raw:=12.5;\n--:\n"
               "D=01.01.0001\nN=0\nQ=\nRAW=12.5\nS=it''s\nWHEN=17.05.2024\n");
     Run("--:raw:=\r\nVARIABLE n VARCHAR2");
     EXPECT_EQ(Run("PRINT"), "PRINT\nD=01.01.0001\nN=\nQ=\nS=it''s\nWHEN=17.05.2024\n");
@@ -119,7 +110,7 @@ TEST_F(Interpreter, VariablesAreDeclaredAssignedAndListed) {
     EXPECT_THROW(console.RunCommandText("--:bad:={32.13.2024}\r\nselect 1;"), EConvertError);
 }
 
-TEST_F(Interpreter, ClearAndStartUpCommands) {
+TEST_F(Interpreter, ClearStartUpAndInterrupt) {
     host.lines = {"old"};
     console.RunCommandText("--#CLS\r\nselect 1 as one;");
     EXPECT_EQ(host.lines.front(), "SQL: select 1 as one;");
@@ -134,50 +125,15 @@ TEST_F(Interpreter, ClearAndStartUpCommands) {
                            "1 row selected...\n");
     EXPECT_TRUE(console.Settings().HeaderOn);
     EXPECT_EQ(host.marks.substr(0, 4), "1+1-");
-}
 
-TEST_F(Interpreter, AFetchCanBeInterrupted) {
+    // A query, and a statement run for its effect, that never end.
     host.interrupt = true;
     host.interruptAfter = 50;
-    // A query, and a statement run for its effect that never ends.
-    std::string out = Run("select x from (with recursive c(x) as (select 1 union all select x + 1 from c) "
-                          "select x from c);\r\nselect 'next' as n;");
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
-    EXPECT_NE(out.find("next"), std::string::npos);
+    const std::string endless = "with recursive c(x) as (select 1 union all select x + 1 from c) select x from c";
+    std::string out = Run("select x from (" + endless + ");\r\nselect 'next' as n;");
+    EXPECT_TRUE(Has(out, "??? SQLite ERR-interrupted\nSQL: select 'next' as n;")) << out;
     host.polls = 0;
-    out = Run("with recursive c(x) as (select 1 union all select x + 1 from c) select x from c;");
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
-}
-
-// Scripts reach the engine as the sqlite3 shell reads them: a literal that
-// spans lines keeps an LF or a lone CR, a CR LF pair is read as LF, and all
-// three end lines.
-TEST_F(Interpreter, ScriptsKeepTheirOwnLineBreaksAndText) {
-    WriteFile("lf.sql", "create table a(s);\ninsert into a values('one\ntwo');\n-- note\nselect 'x' as x;\n");
-    WriteFile("crlf.sql", "insert into a values('three\r\nfour');\r\n--#CLS\r\n");
-    WriteFile("cr.sql", "insert into a values('five\rsix');\r-- note\rselect 'y' as y;\r");
-    Run("@lf.sql\n@crlf.sql\n@cr.sql");
-    EXPECT_FALSE(console.CommandError());
-    EXPECT_EQ(console.Session().SelectInt64("select count(*) from a where s in ('one' || char(10) || 'two', "
-                                            "'three' || char(10) || 'four', 'five' || char(13) || 'six')", {}, true),
-              3);
-    // A file that is not UTF-8 is read as Windows-1251; a byte-order mark is skipped.
-    WriteFile("cp1251.sql", "insert into a values('\xCF\xF0\xE8\xE2\xE5\xF2');\n");
-    WriteFile("bom.sql", "\xEF\xBB\xBFinsert into a values('Ёжик 漢');\n");
-    Run("@cp1251.sql\n@bom.sql");
-    EXPECT_FALSE(console.CommandError());
-    EXPECT_EQ(console.Session().SelectInt64("select count(*) from a where s in ('Привет', 'Ёжик 漢')", {}, true), 2);
-    // The call's file name is UTF-8 as the file system names it.
-    WriteFile("отчёт.sql", "select 'done' as d;\n");
-    EXPECT_NE(Run("@отчёт.sql").find("done"), std::string::npos);
-}
-
-TEST_F(Interpreter, BlockEchoNumbersEveryKindOfLine) {
-    console.Settings().NumPLSQL = true;
-    const std::string out = Run("CREATE TRIGGER t1 after insert on x begin\nselect 1;\r\nselect 2;\rend;\n/\n");
-    EXPECT_EQ(out.substr(0, out.find("??? ")),
-              "SQL: CREATE TRIGGER t1 after insert on x begin\n   2 select 1;\n   3 select 2;\n   4 end;\n")
-        << out;
+    EXPECT_TRUE(Has(Run(endless + ";"), "??? SQLite ERR-interrupted"));
 }
 
 // With the switch on, a database that holds Windows-1251 bytes reads as
@@ -185,14 +141,11 @@ TEST_F(Interpreter, BlockEchoNumbersEveryKindOfLine) {
 TEST_F(Interpreter, Windows1251DatabaseSwitch) {
     Run("create table l(s); insert into l values(cast(x'CFF0E8E2E5F2' as text));");
     // Off: the legacy bytes still read as Cyrillic where they are shown.
-    std::string out = Run("select s from l");
-    EXPECT_EQ(DisplayText(host.lines[3]), "Привет" + std::string(45, ' ')) << out;
-    console.Settings().Win1251Db = true;
-    out = Run("insert into l values('Ёжик'); select s from l where s = 'Привет'");
-    EXPECT_NE(out.find("Привет"), std::string::npos) << out;
-    EXPECT_NE(out.find("1 row selected"), std::string::npos) << out;
-    console.Settings().Win1251Db = false;
-    EXPECT_EQ(console.Session().SelectInt64("select count(*) from l where hex(s) = 'A8E6E8EA'", {}, true), 1);
+    Run("select s from l");
+    EXPECT_EQ(DisplayText(host.lines[3]), "Привет" + std::string(45, ' '));
     EXPECT_TRUE(console.Settings().Set("win1251db", "Y"));
-    EXPECT_TRUE(console.Settings().Win1251Db);
+    Run("insert into l values('Ёжик'); select s from l where s = 'Привет'");
+    EXPECT_EQ(DisplayText(host.lines[host.lines.size() - 2]), "Привет" + std::string(45, ' ')) << host.Text();
+    console.Settings().Win1251Db = false;
+    EXPECT_EQ(Count("select count(*) from l where hex(s) = 'A8E6E8EA'"), 1);
 }

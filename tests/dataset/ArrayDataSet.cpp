@@ -1,121 +1,49 @@
 #include "ArrayDataSet.h"
 
-#include <cstring>
+#include <algorithm>
 
-// Reads the blob of a slot when opened, writes it back when destroyed.
-class ArrayBlobStream : public TMemoryStream {
-public:
-    ArrayBlobStream(ArrayDataSet& ds, TField* field, TBlobStreamMode mode)
-        : ds_(ds), field_(field), mode_(mode) {
-        char* slot = ds_.Slot(ds_.ActiveRecordBuffer(), field);
-        if (slot && mode != bmWrite && slot[0] == 0) {
-            int32_t index;
-            std::memcpy(&index, slot + 1, 4);
-            WriteString(ds_.blobs_[static_cast<size_t>(index)]);
-            SetPosition(0);
-        }
-    }
-    ~ArrayBlobStream() override {
-        if (mode_ == bmRead) return;
-        char* slot = ds_.Slot(ds_.ActiveRecordBuffer(), field_);
-        if (!slot) return;
-        ds_.blobs_.push_back(DataString());
-        int32_t index = static_cast<int32_t>(ds_.blobs_.size() - 1);
-        slot[0] = Size() == 0 ? 1 : 0;
-        std::memcpy(slot + 1, &index, 4);
-    }
-
-private:
-    ArrayDataSet& ds_;
-    TField* field_;
-    TBlobStreamMode mode_;
-};
+template <class T>
+static void Put(char* data, T value) {
+    std::memcpy(data, &value, sizeof value);
+}
 
 void ArrayDataSet::AddColumn(const std::string& name, TFieldType type, int size, bool readOnly) {
     CheckInactive();
     columns_.push_back({name, type, size, readOnly});
-    Layout();
+    offsets_.push_back(dataSize_);
+    dataSize_ += SlotSize(columns_.back());
 }
 
-int ArrayDataSet::SlotSize(const Column& c) const {
-    switch (c.type) {
-        case ftString:
-        case ftWideString: return 1 + kMaxUtf8Bytes * c.size + 1;  // c.size UTF-8 characters
-        case ftLargeint:
-        case ftFloat:
-        case ftCurrency:
-        case ftBCD:
-        case ftDateTime: return 1 + 8;
-        case ftBoolean: return 1 + 2;
-        default: return 1 + 4;
-    }
+int ArrayDataSet::SlotSize(const Column& c) {
+    // c.size UTF-8 characters and a terminating zero; eight bytes hold every other value.
+    return c.type == ftString ? 1 + kMaxUtf8Bytes * c.size + 1 : 1 + 8;
 }
 
-void ArrayDataSet::Layout() {
-    offsets_.clear();
-    dataSize_ = 0;
-    for (const Column& c : columns_) {
-        offsets_.push_back(dataSize_);
-        dataSize_ += SlotSize(c);
-    }
+int32_t ArrayDataSet::Id(const void* bookmark) {
+    int32_t id;
+    std::memcpy(&id, bookmark, 4);
+    return id;
 }
 
 void ArrayDataSet::StoreValue(char* slot, const Column& c, const Variant& v) {
     std::memset(slot, 0, static_cast<size_t>(SlotSize(c)));
-    if (v.IsEmptyOrNull()) {
-        slot[0] = 1;
-        return;
-    }
+    slot[0] = v.IsEmptyOrNull() ? 1 : 0;
     char* data = slot + 1;
+    if (slot[0]) return;
     switch (c.type) {
-        case ftString:
-        case ftWideString: {
-            std::string s = v.ToString().substr(0, static_cast<size_t>(c.size));
+        case ftString: {
+            const std::string s = v.ToString().substr(0, static_cast<size_t>(c.size));
             std::memcpy(data, s.data(), s.size());
             break;
         }
-        case ftLargeint: {
-            int64_t n = v.ToInt64();
-            std::memcpy(data, &n, 8);
-            break;
-        }
+        case ftLargeint: Put(data, v.ToInt64()); break;
         case ftFloat:
-        case ftCurrency:
-        case ftBCD: {
-            double d = v.ToDouble();
-            std::memcpy(data, &d, 8);
-            break;
-        }
-        case ftDateTime: {
-            double d = DateTimeToNativeDateTime(v.ToDateTime());
-            std::memcpy(data, &d, 8);
-            break;
-        }
-        case ftDate:
-        case ftTime: {
-            int32_t n = c.type == ftDate ? DateTimeToNativeDate(v.ToDateTime())
-                                         : DateTimeToNativeTime(v.ToDateTime());
-            std::memcpy(data, &n, 4);
-            break;
-        }
-        case ftBoolean: {
-            int16_t b = v.ToBool() ? 1 : 0;
-            std::memcpy(data, &b, 2);
-            break;
-        }
-        case ftBlob:
-        case ftMemo:
-        case ftGraphic:
-        case ftFmtMemo: {
-            blobs_.push_back(v.ToString());
-            int32_t index = static_cast<int32_t>(blobs_.size() - 1);
-            std::memcpy(data, &index, 4);
-            break;
-        }
-        default: {
-            int32_t n = v.ToInt32();
-            std::memcpy(data, &n, 4);
-        }
+        case ftCurrency: Put(data, v.ToDouble()); break;
+        case ftDateTime: Put(data, DateTimeToNativeDateTime(v.ToDateTime())); break;
+        case ftDate: Put(data, DateTimeToNativeDate(v.ToDateTime())); break;
+        case ftTime: Put(data, DateTimeToNativeTime(v.ToDateTime())); break;
+        case ftBoolean: Put(data, static_cast<int16_t>(v.ToBool())); break;
+        default: Put(data, v.ToInt32());
     }
 }
 
@@ -167,22 +95,15 @@ TGetResult ArrayDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doC
     for (;;) {
         TGetResult r = grOK;
         switch (mode) {
-            case gmCurrent:
-                if (cur_ < 0 || cur_ >= RowCount()) r = grError;
-                break;
-            case gmNext:
-                if (cur_ < RowCount() - 1) ++cur_;
-                else r = grEOF;
-                break;
-            case gmPrior:
-                if (cur_ > 0) --cur_;
-                else r = grBOF;
-                break;
+            case gmCurrent: r = cur_ >= 0 && cur_ < RowCount() ? grOK : grError; break;
+            case gmNext: r = cur_ < RowCount() - 1 ? grOK : grEOF; break;
+            case gmPrior: r = cur_ > 0 ? grOK : grBOF; break;
         }
         if (r == grError && doCheck) throw EDatabaseError("No Records");
         if (r != grOK) return r;
+        cur_ += mode == gmNext ? 1 : mode == gmPrior ? -1 : 0;
         std::memcpy(buffer, rows_[static_cast<size_t>(cur_)].data(), static_cast<size_t>(dataSize_));
-        std::memcpy(buffer + dataSize_, &ids_[static_cast<size_t>(cur_)], 4);
+        Put(buffer + dataSize_, ids_[static_cast<size_t>(cur_)]);
         buffer[dataSize_ + 4] = static_cast<char>(bfCurrent);
         GetCalcFields(buffer);
         if (FilterRecord(buffer)) return grOK;
@@ -197,71 +118,30 @@ char* ArrayDataSet::Slot(TRecordBuffer rec, const TField* field) const {
 }
 
 bool ArrayDataSet::GetFieldData(TField* field, void* buffer) {
-    TRecordBuffer rec = ActiveRecordBuffer();
-    if (State() == dsOldValue && !oldRecord_.empty()) rec = oldRecord_.data();
-    char* slot = Slot(rec, field);
+    const bool old = State() == dsOldValue && !oldRecord_.empty();
+    char* slot = Slot(old ? oldRecord_.data() : ActiveRecordBuffer(), field);
     if (!slot || slot[0] != 0) return false;
-    if (buffer && !IsBlobType(field->DataType()))
-        std::memcpy(buffer, slot + 1, static_cast<size_t>(field->DataSize()));
+    if (buffer) std::memcpy(buffer, slot + 1, static_cast<size_t>(field->DataSize()));
     return true;
 }
 
 void ArrayDataSet::SetFieldData(TField* field, const void* buffer) {
     char* slot = Slot(ActiveRecordBuffer(), field);
     if (!slot) return;
-    const Column& c = columns_[static_cast<size_t>(field->FieldNo() - 1)];
-    std::memset(slot, 0, static_cast<size_t>(SlotSize(c)));
-    if (!buffer) {
-        slot[0] = 1;
-        return;
-    }
-    std::memcpy(slot + 1, buffer, static_cast<size_t>(field->DataSize()));
-}
-
-std::unique_ptr<TStream> ArrayDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode) {
-    if (mode != bmRead && State() != dsEdit && State() != dsInsert)
-        throw EDatabaseError("Dataset not in edit or insert mode");
-    return std::make_unique<ArrayBlobStream>(*this, field, mode);
-}
-
-void ArrayDataSet::GetBookmarkData(TRecordBuffer buffer, void* data) { std::memcpy(data, buffer + dataSize_, 4); }
-void ArrayDataSet::SetBookmarkData(TRecordBuffer buffer, const void* data) {
-    std::memcpy(buffer + dataSize_, data, 4);
-}
-TBookmarkFlag ArrayDataSet::GetBookmarkFlag(TRecordBuffer buffer) {
-    return static_cast<TBookmarkFlag>(buffer[dataSize_ + 4]);
-}
-void ArrayDataSet::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) {
-    buffer[dataSize_ + 4] = static_cast<char>(flag);
+    std::memset(slot, 0, static_cast<size_t>(SlotSize(columns_[static_cast<size_t>(field->FieldNo() - 1)])));
+    slot[0] = buffer ? 0 : 1;
+    if (buffer) std::memcpy(slot + 1, buffer, static_cast<size_t>(field->DataSize()));
 }
 
 int ArrayDataSet::IndexOfId(int32_t id) const {
-    for (size_t i = 0; i < ids_.size(); ++i)
-        if (ids_[i] == id) return static_cast<int>(i);
-    return -1;
+    const auto it = std::find(ids_.begin(), ids_.end(), id);
+    return it == ids_.end() ? -1 : static_cast<int>(it - ids_.begin());
 }
 
 void ArrayDataSet::InternalGotoBookmark(const void* bookmark) {
-    int32_t id;
-    std::memcpy(&id, bookmark, 4);
-    int i = IndexOfId(id);
+    const int i = IndexOfId(Id(bookmark));
     if (i < 0) throw EDatabaseError("Bookmark not found");
     cur_ = i;
-}
-
-bool ArrayDataSet::BookmarkValid(const TBookmark& b) {
-    if (b.size() != 4) return false;
-    int32_t id;
-    std::memcpy(&id, b.data(), 4);
-    return IndexOfId(id) >= 0;
-}
-
-int ArrayDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) {
-    if (a.empty() || b.empty()) return TDataSet::CompareBookmarks(a, b);
-    int32_t x, y;
-    std::memcpy(&x, a.data(), 4);
-    std::memcpy(&y, b.data(), 4);
-    return x < y ? -1 : x > y ? 1 : 0;
 }
 
 int ArrayDataSet::GetRecNo() {
@@ -283,11 +163,6 @@ void ArrayDataSet::InternalInitRecord(TRecordBuffer buffer) {
     for (int off : offsets_) buffer[off] = 1;
 }
 
-void ArrayDataSet::InternalEdit() {
-    TRecordBuffer rec = ActiveRecordBuffer();
-    oldRecord_.assign(rec, rec + dataSize_);
-}
-
 void ArrayDataSet::InternalPost() {
     if (failPosts > 0) {
         --failPosts;
@@ -296,11 +171,10 @@ void ArrayDataSet::InternalPost() {
     TRecordBuffer rec = ActiveRecordBuffer();
     std::vector<char> row(rec, rec + dataSize_);
     if (State() == dsInsert) {
-        bool append = GetBookmarkFlag(rec) == bfEOF || cur_ < 0 || cur_ >= RowCount();
-        size_t at = append ? rows_.size() : static_cast<size_t>(cur_);
-        rows_.insert(rows_.begin() + static_cast<long>(at), std::move(row));
-        ids_.insert(ids_.begin() + static_cast<long>(at), nextId_++);
-        cur_ = static_cast<int>(at);
+        const bool append = GetBookmarkFlag(rec) == bfEOF || cur_ < 0 || cur_ >= RowCount();
+        cur_ = append ? RowCount() : cur_;
+        rows_.insert(rows_.begin() + cur_, std::move(row));
+        ids_.insert(ids_.begin() + cur_, nextId_++);
     } else {
         rows_[static_cast<size_t>(cur_)] = std::move(row);
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -6,11 +7,10 @@
 
 // An in-memory table that implements the record-buffer protocol the way a
 // real data set does: rows held as record images, a cursor index, row ids as
-// bookmarks, OnFilterRecord applied in GetRecord, blobs behind streams.
+// bookmarks, OnFilterRecord applied in GetRecord.
 //
-// Record image: per field one null byte and the native value (blob fields:
-// an int32 index into the blob pool), then the 4-byte row id and the
-// bookmark flag byte.
+// Record image: per field one null byte and the native value, then the
+// 4-byte row id and the bookmark flag byte.
 class ArrayDataSet : public TDataSet {
 public:
     explicit ArrayDataSet(TComponent* owner = nullptr) : TDataSet(owner) {}
@@ -28,9 +28,6 @@ public:
     int failPosts = 0;
 
     void SetRecNo(int value) override;
-    bool BookmarkValid(const TBookmark& bookmark) override;
-    int CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
-    std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
     bool GetFieldData(TField* field, void* buffer) override;
 
 protected:
@@ -45,29 +42,32 @@ protected:
     bool IsCursorOpen() const override { return open_; }
     void InternalFirst() override { cur_ = -1; }
     void InternalLast() override { cur_ = RowCount(); }
-    void GetBookmarkData(TRecordBuffer buffer, void* data) override;
-    void SetBookmarkData(TRecordBuffer buffer, const void* data) override;
-    TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) override;
-    void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
+    void GetBookmarkData(TRecordBuffer buffer, void* data) override { std::memcpy(data, buffer + dataSize_, 4); }
+    void SetBookmarkData(TRecordBuffer buffer, const void* data) override { std::memcpy(buffer + dataSize_, data, 4); }
+    TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) override {
+        return static_cast<TBookmarkFlag>(buffer[dataSize_ + 4]);
+    }
+    void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override {
+        buffer[dataSize_ + 4] = static_cast<char>(flag);
+    }
     void InternalGotoBookmark(const void* bookmark) override;
     int GetRecNo() override;
     int GetRecordCount() override { return RowCount(); }
     void InternalInitRecord(TRecordBuffer buffer) override;
-    void InternalEdit() override;
+    void InternalEdit() override { oldRecord_.assign(ActiveRecordBuffer(), ActiveRecordBuffer() + dataSize_); }
     void InternalPost() override;
     void InternalDelete() override;
     bool GetCanModify() override { return !readOnly_; }
 
 private:
-    friend class ArrayBlobStream;
     struct Column {
         std::string name;
         TFieldType type;
         int size;
         bool readOnly;
     };
-    int SlotSize(const Column& c) const;
-    void Layout();
+    static int SlotSize(const Column& c);
+    static int32_t Id(const void* bookmark);
     char* Slot(TRecordBuffer rec, const TField* field) const;
     int IndexOfId(int32_t id) const;
     void StoreValue(char* slot, const Column& c, const Variant& v);
@@ -77,7 +77,6 @@ private:
     int dataSize_ = 0;
     std::vector<std::vector<char>> rows_;
     std::vector<int32_t> ids_;
-    std::vector<std::string> blobs_;
     std::vector<char> oldRecord_;
     int32_t nextId_ = 0;
     int cur_ = -1;

@@ -1,7 +1,5 @@
 #pragma once
-#include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "ArrayDataSet.h"
 
@@ -19,26 +17,31 @@ inline std::unique_ptr<ArrayDataSet> People(TComponent* owner = nullptr) {
     return ds;
 }
 
-// Logs every data-set event by name.
-inline void LogEvents(TDataSet& ds, std::vector<std::string>& log) {
-    auto add = [&log](const char* name) { return [&log, name](TDataSet&) { log.push_back(name); }; };
-    ds.BeforeOpen = add("BeforeOpen");
-    ds.AfterOpen = add("AfterOpen");
-    ds.BeforeClose = add("BeforeClose");
-    ds.AfterClose = add("AfterClose");
-    ds.BeforeInsert = add("BeforeInsert");
-    ds.AfterInsert = add("AfterInsert");
-    ds.BeforeEdit = add("BeforeEdit");
-    ds.AfterEdit = add("AfterEdit");
-    ds.BeforePost = add("BeforePost");
-    ds.AfterPost = add("AfterPost");
-    ds.BeforeCancel = add("BeforeCancel");
-    ds.AfterCancel = add("AfterCancel");
-    ds.BeforeDelete = add("BeforeDelete");
-    ds.AfterDelete = add("AfterDelete");
-    ds.BeforeScroll = add("BeforeScroll");
-    ds.AfterScroll = add("AfterScroll");
-    ds.OnNewRecord = add("OnNewRecord");
-}
+inline int Id(TDataSet& ds) { return ds.FieldByName("ID")->AsInteger(); }
 
 using Log = std::vector<std::string>;
+
+// Logs the events of opening, editing and moving by name.
+inline void LogEvents(TDataSet& ds, Log& log) {
+    const std::pair<TDataSet::TDataSetNotifyEvent TDataSet::*, const char*> events[] = {
+        {&TDataSet::BeforeOpen, "BeforeOpen"},     {&TDataSet::AfterOpen, "AfterOpen"},
+        {&TDataSet::BeforeInsert, "BeforeInsert"}, {&TDataSet::AfterInsert, "AfterInsert"},
+        {&TDataSet::BeforeEdit, "BeforeEdit"},     {&TDataSet::AfterEdit, "AfterEdit"},
+        {&TDataSet::BeforePost, "BeforePost"},     {&TDataSet::AfterPost, "AfterPost"},
+        {&TDataSet::BeforeCancel, "BeforeCancel"}, {&TDataSet::AfterCancel, "AfterCancel"},
+        {&TDataSet::BeforeDelete, "BeforeDelete"}, {&TDataSet::AfterDelete, "AfterDelete"},
+        {&TDataSet::BeforeScroll, "BeforeScroll"}, {&TDataSet::AfterScroll, "AfterScroll"},
+        {&TDataSet::OnNewRecord, "OnNewRecord"}};
+    for (const auto& [event, name] : events) ds.*event = [&log, name](TDataSet&) { log.push_back(name); };
+}
+
+// The message of the database error `op` raises; empty when it raises none.
+template <class Op>
+std::string DatabaseError(Op op) {
+    try {
+        op();
+    } catch (const EDatabaseError& e) {
+        return e.what();
+    }
+    return "";
+}

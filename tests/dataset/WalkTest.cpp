@@ -23,38 +23,26 @@ TEST(Walk, ReadingEveryRowAllocatesNothingInTheFramework) {
     const int rows = 200000;
     ArrayDataSet ds;
     ds.AddColumn("N", ftInteger);
-    ds.AddColumn("X", ftFloat);
     ds.AddColumn("S", ftString, 15);
     ds.AddColumn("D", ftDate);
-    for (int i = 0; i < rows; ++i)
-        ds.AddRow({i, i * 0.5, "row", Variant::FromDate(45000.0 + i % 1000)});
+    for (int i = 0; i < rows; ++i) ds.AddRow({i, "row", Variant::FromDate(45000.0 + i % 1000)});
     ds.Open();
     TField* n = ds.FieldByName("N");
-    TField* x = ds.FieldByName("X");
     TField* s = ds.FieldByName("S");
     TField* d = ds.FieldByName("D");
     n->AsString();  // lets each field size its value buffer once
     s->AsString();
-    int callsBefore = ds.GetRecordCalls();
-
-    long before = g_allocations.load();
+    const int callsBefore = ds.GetRecordCalls();
+    const long before = g_allocations.load();
     long sum = 0;
-    double total = 0;
-    size_t chars = 0;
-    int count = 0;
+    double days = 0;
     for (; !ds.Eof(); ds.Next()) {
-        sum += n->AsInteger();
-        total += x->AsFloat() + d->AsDateTime();
-        chars += s->AsString().size();  // short text: no heap
-        count += s->IsNull() ? 0 : 1;
+        sum += n->AsInteger() + static_cast<long>(s->AsString().size());  // short text: no heap
+        days += d->AsDateTime();
     }
-    long allocations = g_allocations.load() - before;
-
-    EXPECT_EQ(count, rows);
-    EXPECT_EQ(sum, static_cast<long>(rows) * (rows - 1) / 2);
-    EXPECT_EQ(chars, 3u * rows);
-    EXPECT_GT(total, 0);
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(sum, static_cast<long>(rows) * (rows - 1) / 2 + 3L * rows);
+    EXPECT_GT(days, 45000.0 * rows);
     EXPECT_EQ(ds.BuffersAllocated(), 3);
     EXPECT_LE(ds.GetRecordCalls() - callsBefore, rows + 1) << "one protocol call per move";
 }
