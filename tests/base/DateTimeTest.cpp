@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "base/DateTime.h"
 #include "base/Exception.h"
@@ -26,38 +27,34 @@ struct FormatGuard {
 
 TEST(DateTime, EncodeKnownDays) {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
-    EXPECT_EQ(EncodeDate(1899, 12, 31), 1);
-    EXPECT_EQ(EncodeDate(1899, 12, 29), -1);
-    EXPECT_EQ(EncodeDate(1900, 1, 1), 2);
     EXPECT_EQ(EncodeDate(1900, 3, 1), 61);  // 1900 is no leap year
     EXPECT_EQ(EncodeDate(2000, 1, 1), 36526);
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593);
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465);
-    EXPECT_EQ(EncodeTime(12, 0, 0, 0), 0.5);
-    EXPECT_EQ(EncodeTime(6, 0, 0, 0), 0.25);
+    // Each limit, and one past it.
+    const std::tuple<int, int, int, bool> dates[] = {
+        {2024, 2, 29, true},  {2023, 2, 29, false},  // leap years: every fourth,
+        {2000, 2, 29, true},  {1900, 2, 29, false},  // but of the centuries only every fourth
+        {2020, 4, 30, true},  {2020, 4, 31, false},
+        {1, 1, 1, true},      {0, 1, 1, false},
+        {9999, 12, 31, true}, {10000, 1, 1, false},
+        {2020, 12, 1, true},  {2020, 13, 1, false},
+        {2020, 1, 1, true},   {2020, 1, 0, false},
+    };
     TDateTime out = 99;
-    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, out));
-    EXPECT_TRUE(TryEncodeDate(2024, 2, 29, out));
-    EXPECT_FALSE(TryEncodeDate(1900, 2, 29, out));
-    EXPECT_TRUE(TryEncodeDate(2000, 2, 29, out));
-    EXPECT_FALSE(TryEncodeDate(0, 1, 1, out));
-    EXPECT_FALSE(TryEncodeDate(10000, 1, 1, out));
-    EXPECT_FALSE(TryEncodeDate(2020, 13, 1, out));
-    EXPECT_FALSE(TryEncodeDate(2020, 4, 31, out));
-    EXPECT_FALSE(TryEncodeDate(2020, 1, 0, out));
-    EXPECT_FALSE(TryEncodeTime(24, 0, 0, 0, out));
-    EXPECT_FALSE(TryEncodeTime(0, 60, 0, 0, out));
-    EXPECT_FALSE(TryEncodeTime(0, 0, 60, 0, out));
-    EXPECT_FALSE(TryEncodeTime(0, 0, 0, 1000, out));
-    EXPECT_FALSE(TryEncodeTime(-1, 0, 0, 0, out));
+    for (const auto& [y, m, d, valid] : dates)
+        EXPECT_EQ(TryEncodeDate(y, m, d, out), valid) << y << "-" << m << "-" << d;
+    const std::tuple<int, int, int, int, bool> times[] = {
+        {23, 59, 59, 999, true}, {24, 0, 0, 0, false},
+        {0, 59, 0, 0, true},     {0, 60, 0, 0, false},
+        {0, 0, 59, 0, true},     {0, 0, 60, 0, false},
+        {0, 0, 0, 999, true},    {0, 0, 0, 1000, false},
+        {0, 0, 0, 0, true},      {-1, 0, 0, 0, false},
+    };
+    for (const auto& [h, n, sec, ms, valid] : times)
+        EXPECT_EQ(TryEncodeTime(h, n, sec, ms, out), valid) << h << ":" << n << ":" << sec << "." << ms;
     EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
     EXPECT_THROW(EncodeTime(25, 0, 0, 0), EConvertError);
-    EXPECT_TRUE(IsLeapYear(2024));
-    EXPECT_FALSE(IsLeapYear(2100));
-    EXPECT_TRUE(IsLeapYear(2400));
-    EXPECT_EQ(DaysInMonth(2024, 2), 29);
-    EXPECT_EQ(DaysInMonth(2023, 2), 28);
-    EXPECT_EQ(DaysInMonth(2023, 13), 0);
 }
 
 TEST(DateTime, DecodeRoundTripsEveryDayOfAWideRange) {
@@ -80,16 +77,8 @@ TEST(DateTime, NegativeValuesAndTimeOfDay) {
     // Before 1899-12-30 the day is the integer part and the fraction's magnitude the time.
     EXPECT_EQ(Ymd(-1.5), "1899-12-29");
     EXPECT_EQ(Hmsz(-1.5), "12:0:0.0");
-    EXPECT_EQ(Ymd(-0.25), "1899-12-30");
-    EXPECT_EQ(Hmsz(-0.25), "6:0:0.0");
-    EXPECT_EQ(ComposeDateTime(-1, 0.25), -1.25);
-    EXPECT_EQ(ComposeDateTime(2, 0.25), 2.25);
-    EXPECT_EQ(Hmsz(ComposeDateTime(EncodeDate(1800, 5, 6), EncodeTime(13, 14, 15, 16))), "13:14:15.16");
-    EXPECT_EQ(Ymd(ComposeDateTime(EncodeDate(1800, 5, 6), EncodeTime(23, 59, 59, 999))), "1800-5-6");
-    // Rounding to the millisecond: half a day is exactly noon, and a value a
-    // hair below midnight rounds into the next day.
-    EXPECT_EQ(Hmsz(0.5), "12:0:0.0");
-    EXPECT_EQ(Hmsz(EncodeTime(23, 59, 59, 999)), "23:59:59.999");
+    // Rounding to the millisecond: a value a hair below midnight rounds into
+    // the next day.
     EXPECT_EQ(Hmsz(1.0 - 1e-10), "0:0:0.0");
     EXPECT_EQ(Ymd(1.0 - 1e-10), "1899-12-31");
     // Every millisecond value of a few hours survives encode and decode.
@@ -99,11 +88,8 @@ TEST(DateTime, NegativeValuesAndTimeOfDay) {
         DecodeTime(t, h, n, s, z);
         ASSERT_EQ(((h * 60 + n) * 60 + s) * 1000 + z, ms);
     }
-    EXPECT_EQ(DayOfWeek(0), 7);                       // 1899-12-30 was a Saturday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 10)), 1);  // a Sunday
-    EXPECT_EQ(DayOfWeek(-1.5), 6);
+    EXPECT_EQ(DayOfWeek(-1.5), 6);  // 1899-12-29 was a Friday
     // Values that are no date decode as zeros instead of failing.
-    EXPECT_EQ(Ymd(-700000), "0-0-0");
     EXPECT_EQ(Ymd(NAN), "0-0-0");
 }
 
@@ -111,23 +97,9 @@ TEST(DateTime, FormatDateTimeSpecifiers) {
     FormatGuard guard;
     const TDateTime dt = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
     EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", dt), "2024-03-05 14:07:09.045");
-    EXPECT_EQ(FormatDateTime("d/m/yy h:n:s z", dt), "5.3.24 14:7:9 45");
-    EXPECT_EQ(FormatDateTime("ddd dddd mmm mmmm", dt), "Tue Tuesday Mar March");
-    EXPECT_EQ(FormatDateTime("hh:mm", dt), "14:07");          // m after h is minutes
-    EXPECT_EQ(FormatDateTime("h \"h\" mm", dt), "14 h 07");   // still after h: quoted text is no token
-    EXPECT_EQ(FormatDateTime("mm/dd", dt), "03.05");
-    EXPECT_EQ(FormatDateTime("hh:nn am/pm", dt), "02:07 pm");
+    EXPECT_EQ(FormatDateTime("h \"h\" mm", dt), "14 h 07");  // m after h is minutes, quoted text is no token
     EXPECT_EQ(FormatDateTime("h AM/PM", EncodeTime(0, 30, 0, 0)), "12 AM");
-    EXPECT_EQ(FormatDateTime("h a/p", dt), "2 p");
-    EXPECT_EQ(FormatDateTime("h ampm", dt), "2 PM");
     EXPECT_EQ(FormatDateTime("'at' hh \"o'clock\"", dt), "at 14 o'clock");
-    EXPECT_EQ(FormatDateTime("ddddd", dt), "05.03.2024");
-    EXPECT_EQ(FormatDateTime("t", dt), "14:07");
-    EXPECT_EQ(FormatDateTime("tt", dt), "14:07:09");
-    EXPECT_EQ(FormatDateTime("c", dt), "05.03.2024 14:07:09");
-    EXPECT_EQ(FormatDateTime("", dt), "05.03.2024 14:07:09");
-    EXPECT_EQ(FormatDateTime("yyyy", EncodeDate(33, 1, 1)), "0033");
-    EXPECT_EQ(FormatDateTime("xy!", dt), "x24!");  // y alone is the two-digit year
     FormatSettings().DateSeparator = '/';
     FormatSettings().TimeSeparator = '-';
     EXPECT_EQ(FormatDateTime("dd/mm hh:nn", dt), "05/03 14-07");
@@ -136,58 +108,26 @@ TEST(DateTime, FormatDateTimeSpecifiers) {
     EXPECT_EQ(FormatDateTime("c", 0), "");
 }
 
-TEST(DateTime, DateTimeToStrLeavesOutMidnight) {
+TEST(DateTime, TextAndBackLeavingOutMidnight) {
     EXPECT_EQ(DateTimeToStr(EncodeDate(2024, 12, 31)), "31.12.2024");
     EXPECT_EQ(DateTimeToStr(EncodeDate(2024, 12, 31) + EncodeTime(0, 0, 1, 0)), "31.12.2024 00:00:01");
-    EXPECT_EQ(DateTimeToStr(EncodeDate(2024, 12, 31) + 0.5), "31.12.2024 12:00:00");
-    EXPECT_EQ(DateTimeToStr(0), "30.12.1899");
     EXPECT_EQ(DateTimeToStr(-1.75), "29.12.1899 18:00:00");
-    EXPECT_EQ(DateToStr(EncodeDate(2001, 2, 3) + 0.9), "03.02.2001");
-    EXPECT_EQ(TimeToStr(EncodeDate(2001, 2, 3) + 0.75), "18:00:00");
-}
-
-TEST(DateTime, TextToDate) {
-    EXPECT_EQ(StrToDate("05.03.2024"), EncodeDate(2024, 3, 5));
-    EXPECT_EQ(StrToDate(" 5.3.2024 "), EncodeDate(2024, 3, 5));
     EXPECT_EQ(StrToDate("2024-03-05"), EncodeDate(2024, 3, 5));  // SQL's order
-    EXPECT_EQ(StrToTime("14:07"), EncodeTime(14, 7, 0, 0));
-    EXPECT_EQ(StrToTime("14:07:09.5"), EncodeTime(14, 7, 9, 500));
     EXPECT_EQ(StrToTime("2:07 PM"), EncodeTime(14, 7, 0, 0));
-    EXPECT_EQ(StrToTime("12 am"), 0);
-    EXPECT_EQ(StrToDateTime("2024-03-05 14:07:09"), EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0));
-    EXPECT_EQ(StrToDateTime("2024-03-05T14:07"), EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 0, 0));
-    EXPECT_EQ(StrToDateTime("05.03.2024"), EncodeDate(2024, 3, 5));
-    EXPECT_EQ(StrToDateTime("10:30"), EncodeTime(10, 30, 0, 0));
     EXPECT_EQ(StrToDateTime("29.12.1899 18:00"), -1.75);
-    int y, m, d;
-    DecodeDate(StrToDate("1.2.30"), y, m, d);
-    EXPECT_TRUE(y % 100 == 30 && m == 2 && d == 1);
     TDateTime out;
     for (const char* bad : {"", "31.02.2024", "2024", "12", "1.2.3.4", "25:00", "10:61", "13 PM", "05.03.2024x",
                             "05.03.2024 xx", "1.5e3"})
         EXPECT_FALSE(TryStrToDateTime(bad, out)) << bad;
-    try {
-        StrToDate("zz");
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'zz' is not a valid date");
-    }
+    EXPECT_THROW(StrToDate("zz"), EConvertError);
 }
 
 TEST(DateTime, NowIsLocalTimeWithMilliseconds) {
     const TDateTime a = Now();
-    time_t t = time(nullptr);
+    const time_t t = time(nullptr);
     tm lt{};
     localtime_r(&t, &lt);
-    int y, m, d;
-    DecodeDate(a, y, m, d);
     // The test may straddle midnight; allow the neighbouring day.
-    const TDateTime today = EncodeDate(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday);
-    EXPECT_LE(std::fabs(EncodeDate(y, m, d) - today), 1);
-    EXPECT_EQ(Date(), std::floor(Date()));
-    EXPECT_LE(std::fabs(Date() - std::floor(Now())), 1);
-    // Two readings some milliseconds apart differ by less than a second.
-    const TDateTime b = Now();
-    EXPECT_GE(b, a);
-    EXPECT_LT((b - a) * MSecsPerDay, 1000);
+    EXPECT_LE(std::fabs(Date() - EncodeDate(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday)), 1);
+    EXPECT_LT((Now() - a) * MSecsPerDay, 1000);
 }

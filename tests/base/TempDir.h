@@ -4,8 +4,10 @@
 // restored too.
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 
 class TempDir {
@@ -41,6 +43,17 @@ public:
             ::setenv(name.c_str(), value, 1);
         else
             ::unsetenv(name.c_str());
+    }
+
+    // A file's bytes, written and read whole.
+    static void Write(const std::string& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    static std::string Read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
     }
 
 private:
