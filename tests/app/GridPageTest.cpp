@@ -1,71 +1,29 @@
 // The "Grid F2" page offscreen: showing a table, editing cells, the keys,
 // refreshing and failures. What the grid writes is read back with the
 // sqlite3 shell, a separate connection.
-#include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
-#include <QImage>
-#include <QTabWidget>
 #include <QTableView>
-#include <QTest>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 
-#include "WindowDriver.h"
+#include "WindowTest.h"
 #include "app/TDataGridModel.h"
-#include "app/TForm1.h"
 #include "app/TGridPage.h"
 #include "dataset/TField.h"
-#include "editor/TQorEditor.h"
 #include "sqlite/TQorSQLite3Query.h"
 
 namespace {
 
 using windowdriver::X11Key;
 
-class GridPage : public ::testing::Test {
+class GridPage : public WindowTest {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-grid-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("TMPDIR", dir.c_str(), 1);
-        db = (dir / "grid.db").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Runs SQL in the sqlite3 shell; its output, lines joined by '|'.
-    std::string Shell(const std::string& sql) {
-        const std::string script = (dir / "shell.sql").string();
-        std::ofstream(script) << sql << "\n";
-        const std::string cmd = "sqlite3 -batch '" + db + "' < '" + script + "' 2>&1";
-        std::string out;
-        if (FILE* p = popen(cmd.c_str(), "r")) {
-            char buf[4096];
-            size_t n;
-            while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-            pclose(p);
-        }
-        while (!out.empty() && out.back() == '\n') out.pop_back();
-        for (char& c : out)
-            if (c == '\n') c = '|';
-        return out;
-    }
+    std::string Sql(const std::string& sql) { return Shell((dir / "grid.db").string(), sql); }
 
     // The window on its grid page, connected to the database, errors and
     // questions recorded.
     void Open(TForm1& w) {
         w.resize(900, 500);
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        w.Console().Connect(db);
+        WindowTest::Open(w, (dir / "grid.db").string());
         w.Pages()->setCurrentIndex(1);
         page = w.GridPage();
         page->ErrorHook = [this](const std::string& m) { errors.push_back(m); };
@@ -83,14 +41,12 @@ protected:
         X11Key(target, key, mods, scan, sym);
     }
     // Typing into the current cell: the first key opens its editor, the
-    // rest go to the editor, Enter closes it.
+    // rest go to the editor, Enter closes it. Each letter comes as an X
+    // server sends a letter of any script: its symbol and text.
     static void Type(QTableView* grid, const QString& text) {
-        for (int i = 0; i < text.size(); ++i) {
-            QWidget* to = i == 0 ? grid : QApplication::focusWidget();
-            // As an X server sends a letter of any script: its symbol and text.
-            const QChar ch = text[i];
-            X11Key(to, ch.toUpper().unicode(), Qt::NoModifier, 0, ch.unicode(), QString(ch));
-        }
+        for (int i = 0; i < text.size(); ++i)
+            X11Key(i == 0 ? grid : QApplication::focusWidget(), text[i].toUpper().unicode(), Qt::NoModifier, 0,
+                   text[i].unicode(), QString(text[i]));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         // The editor hands its text over from the event loop.
         QApplication::processEvents();
@@ -103,8 +59,6 @@ protected:
         return h;
     }
 
-    std::filesystem::path dir;
-    std::string db;
     TGridPage* page = nullptr;
     std::vector<std::string> errors;
     std::vector<std::string> questions;
@@ -114,9 +68,9 @@ protected:
 }  // namespace
 
 TEST_F(GridPage, ShowingATableHidesRowidAndEditedCellsReachTheDatabase) {
-    Shell("create table people(id integer primary key, name varchar(300), city text);"
-          "insert into people values(1, 'Ann', 'Oslo'); insert into people values(2, 'Bob', 'Rome');"
-          "create table other(x);");
+    Sql("create table people(id integer primary key, name varchar(300), city text);"
+        "insert into people values(1, 'Ann', 'Oslo'); insert into people values(2, 'Bob', 'Rome');"
+        "create table other(x);");
     TForm1 w(false);
     Open(w);
     ASSERT_EQ(page->Tables()->count(), 2);  // filled on connect, by name
@@ -138,14 +92,14 @@ TEST_F(GridPage, ShowingATableHidesRowidAndEditedCellsReachTheDatabase) {
     GoTo(1, 1);
     Type(page->Grid(), QString::fromUtf8("Cássia"));
     EXPECT_EQ(page->QGrid().State(), dsBrowse);
-    EXPECT_EQ(Shell("select name from people where id=2"), "Cássia");
+    EXPECT_EQ(Sql("select name from people where id=2"), "Cássia\n");
     GoTo(0, 2);
     Type(page->Grid(), QString::fromUtf8("Жар"));
     // Posted when the row is left.
     GoTo(0, 1);
     Type(page->Grid(), QString::fromUtf8("漢字"));
     EXPECT_EQ(page->QGrid().State(), dsBrowse);
-    EXPECT_EQ(Shell("select name||','||city from people order by id"), "漢字,Жар|Cássia,Rome");
+    EXPECT_EQ(Sql("select name||','||city from people order by id"), "漢字,Жар\nCássia,Rome\n");
     EXPECT_TRUE(errors.empty());
 
     // Insert adds a row, typed and posted; Ctrl+Delete asks first.
@@ -155,28 +109,27 @@ TEST_F(GridPage, ShowingATableHidesRowidAndEditedCellsReachTheDatabase) {
     EXPECT_EQ(page->Model().rowCount(), 3);
     EXPECT_EQ(page->Grid()->currentIndex().row(), 1);
     Type(page->Grid(), "Eve");
-    EXPECT_EQ(Shell("select id||name from people where name='Eve'"), "3Eve");
+    EXPECT_EQ(Sql("select id||name from people where name='Eve'"), "3Eve\n");
     EXPECT_EQ(Cell(1, 1), "Eve");
     EXPECT_EQ(Cell(1, 0), "3");  // the key the database gave it
     EXPECT_EQ(Cell(2, 1), QString::fromUtf8("Cássia"));
     GoTo(1, 0);
     Key(page->Grid(), Qt::Key_Delete, 119, 0xffff, Qt::ControlModifier);
     EXPECT_EQ(questions, std::vector<std::string>{"Delete record?"});
-    EXPECT_EQ(Shell("select count(*) from people"), "3");
+    EXPECT_EQ(Sql("select count(*) from people"), "3\n");
     answer = true;
     Key(page->Grid(), Qt::Key_Delete, 119, 0xffff, Qt::ControlModifier);
-    EXPECT_EQ(Shell("select group_concat(name) from people"), QString::fromUtf8("漢字,Cássia").toStdString());
+    EXPECT_EQ(Sql("select group_concat(name) from people"), "漢字,Cássia\n");
     EXPECT_EQ(page->Model().rowCount(), 2);
 }
 
 TEST_F(GridPage, TheKeysMoveBetweenListAndGridAndF5ShowsRowsAddedMeanwhile) {
-    Shell("create table t(a integer, b text); insert into t values(1, 'one');");
+    Sql("create table t(a integer, b text); insert into t values(1, 'one');");
     TForm1 w(false);
     Open(w);
-    // A closed grid sends the focus back to the list.
+    // A closed grid sends the focus back to the list; Tab stays in the list.
     page->Grid()->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), page->Tables());
-    // The Tab character stays in the list.
     Key(page->Tables(), Qt::Key_Tab, 23, 0xff09);
     EXPECT_EQ(QApplication::focusWidget(), page->Tables());
     EXPECT_EQ(page->Tables()->palette().color(QPalette::Base), QColor(Qt::white));
@@ -205,12 +158,12 @@ TEST_F(GridPage, TheKeysMoveBetweenListAndGridAndF5ShowsRowsAddedMeanwhile) {
     page->Model().setData(page->Model().index(0, 1), "uno");
     EXPECT_EQ(page->QGrid().State(), dsEdit);
     ShowTable("t");
-    EXPECT_EQ(Shell("select b from t where a=1"), "uno");
+    EXPECT_EQ(Sql("select b from t where a=1"), "uno\n");
     EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(GridPage, AFailingPostShowsTheMessageAndKeepsTheRowInEdit) {
-    Shell("create table u(k integer unique, s text); insert into u values(1, 'a'); insert into u values(2, 'b');");
+    Sql("create table u(k integer unique, s text); insert into u values(1, 'a'); insert into u values(2, 'b');");
     TForm1 w(false);
     Open(w);
     ShowTable("u");
@@ -229,7 +182,7 @@ TEST_F(GridPage, AFailingPostShowsTheMessageAndKeepsTheRowInEdit) {
     Key(page->Grid(), Qt::Key_Escape, 9, 0xff1b);
     EXPECT_EQ(page->QGrid().State(), dsBrowse);
     EXPECT_EQ(Cell(1, 0), "2");
-    EXPECT_EQ(Shell("select group_concat(k) from u"), "1,2");
+    EXPECT_EQ(Sql("select group_concat(k) from u"), "1,2\n");
 
     // A table that cannot open: the message, and the grid shows what it showed.
     page->Tables()->setEditable(true);
@@ -243,9 +196,8 @@ TEST_F(GridPage, AFailingPostShowsTheMessageAndKeepsTheRowInEdit) {
 }
 
 TEST_F(GridPage, ScreenshotOfChinookTracksAndArtists) {
-    std::ifstream script(CHINOOK_SQL);
-    if (!script) GTEST_SKIP() << "no Chinook script at " << CHINOOK_SQL;
-    Shell(std::string(".read ") + CHINOOK_SQL);
+    if (!std::ifstream(CHINOOK_SQL)) GTEST_SKIP() << "no Chinook script at " << CHINOOK_SQL;
+    Sql(std::string(".read ") + CHINOOK_SQL);
     TForm1 w(false);
     Open(w);
     ShowTable("Track");
@@ -253,11 +205,7 @@ TEST_F(GridPage, ScreenshotOfChinookTracksAndArtists) {
     EXPECT_FALSE(Headers().contains("ROWID"));
     EXPECT_EQ(Headers().first(), "TRACKID");
     for (int c = 0; c < page->Model().columnCount(); ++c) EXPECT_LE(page->Grid()->columnWidth(c), 250);
-    QDir().mkpath(SCREENSHOT_DIR);
-    EXPECT_TRUE(page->grab().save(QString(SCREENSHOT_DIR) + "/grid-track.png"));
-
+    Screenshot(*page, "grid-track.png");
     ShowTable("Artist");
-    GoTo(76, 1);  // Cássia Eller, artist 77
-    EXPECT_EQ(Cell(76, 1), QString::fromUtf8("Cássia Eller"));
-    EXPECT_TRUE(page->grab().save(QString(SCREENSHOT_DIR) + "/grid-artist.png"));
+    EXPECT_EQ(Cell(76, 1), QString::fromUtf8("Cássia Eller"));  // artist 77
 }

@@ -1,54 +1,26 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
-#include <QImage>
 #include <QSplitterHandle>
-#include <QUrl>
-#include <QTabWidget>
 #include <QTimer>
-#include <QLabel>
-#include <QListWidget>
-#include <QTest>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
+#include <QUrl>
 
-#include "app/TForm1.h"
+#include "WindowTest.h"
 #include "app/TBusySplitter.h"
 #include "app/TFrmBase.h"
 #include "base/Platform.h"
-#include "base/TStrings.h"
-#include "base/SettingsStore.h"
-#include "editor/TQorEditor.h"
-#include "editor/TQorMemo.h"
 #include "editor/TFont.h"
 #include "editor/TQorOutLook.h"
-#include "WindowDriver.h"
 
-namespace {
+using namespace windowdriver;
 
-class MainWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-app-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("TMPDIR", dir.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string OutText(TForm1& w) { return w.MOut().GetText(); }
-
-    std::filesystem::path dir;
-};
-
-}  // namespace
+using MainWindow = WindowTest;
 
 TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
     std::string big;
@@ -72,14 +44,14 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
 
         w.MInp().SetText("create table t(a integer);\ninsert into t values(42);\nselect a from t;");
         QTest::keyClick(&w.MInp(), Qt::Key_F5);
-        EXPECT_EQ(OutText(w),
+        EXPECT_EQ(Out(w),
                   "SQL: create table t(a integer);\nprocessed...\nSQL: insert into t values(42);\nprocessed...\n"
                   "1 row inserted...\nSQL: select a from t;\nA              \n-------------- \n"
                   "            42 \n1 row selected...");
         // The output is cleared before each run; the history recalls texts.
         w.MInp().SetText("select 7 as seven;");
         QTest::keyClick(&w.MInp(), Qt::Key_Return, Qt::ControlModifier);
-        EXPECT_EQ(OutText(w).substr(0, 23), "SQL: select 7 as seven;");
+        EXPECT_EQ(Out(w).substr(0, 23), "SQL: select 7 as seven;");
         QTest::keyClick(&w.MInp(), Qt::Key_P, Qt::ControlModifier);
         EXPECT_EQ(w.MInp().GetText(), "create table t(a integer);\ninsert into t values(42);\nselect a from t;");
         QTest::keyClick(&w.MInp(), Qt::Key_N, Qt::ControlModifier);
@@ -87,21 +59,20 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         // Ctrl+J types the same character 10 as Ctrl+Enter: it runs too.
         w.MInp().SetText("select 8 as eight;");
         QTest::keyClick(&w.MInp(), Qt::Key_J, Qt::ControlModifier);
-        EXPECT_EQ(OutText(w).substr(0, 23), "SQL: select 8 as eight;");
+        EXPECT_EQ(Out(w).substr(0, 23), "SQL: select 8 as eight;");
         EXPECT_EQ(w.MInp().GetText(), "select 8 as eight;");
+        Screenshot(w, "main_window.png");
 
-        std::filesystem::create_directories(SCREENSHOT_DIR);
-        w.grab().save(QString(SCREENSHOT_DIR) + "/main_window.png");
         // A 100 KB input text and a higher input editor survive the restart.
         for (int i = 0; big.size() < 100 * 1024; ++i) big += "select " + std::to_string(i) + " as n; -- \xEF\xF0\xE8\xEC\xE5\xF0\n";
         w.MInp().SetText(big);
         QTest::keyClick(&w.MInp(), Qt::Key_Up, Qt::ControlModifier);
         EXPECT_EQ(w.InputHeight(), 146);
         w.close();
-        EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\SqlText", "?"), big);
+        EXPECT_EQ(ReadString(kKey + "SqlText", "?"), big);
     }
-    WriteString("HKCU\\Software\\QorTabulon\\StopErr", "y");  // only "Y" is true
-    WriteString("HKCU\\Software\\QorTabulon\\ShowTime", "y");
+    WriteString(kKey + "StopErr", "y");  // only "Y" is true
+    WriteString(kKey + "ShowTime", "y");
     TForm1 again(false);
     again.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
@@ -122,39 +93,27 @@ TEST_F(MainWindow, RecentDatabasesMoveUpAndTheEleventhDropsOut) {
     EXPECT_EQ(ReadString("HKCU\\Software\\Tabulon\\DatabaseCount", ""), "10");
 }
 
-TEST_F(MainWindow, TheSelectionFormListsOneFolderAndCreatesNewFiles) {
+TEST_F(MainWindow, TheSelectionFormListsOneFolderOpensCyrillicNamesAndCreatesFiles) {
     std::filesystem::create_directory(dir / "sub");
     for (const char* f : {"b.sqb", "a.sqb", "c.txt"}) std::ofstream(dir / f) << "";
     TFrmBase form(dir.string());
     QStringList items;
     for (int i = 0; i < form.FileList()->count(); ++i) items << form.FileList()->item(i)->text();
     EXPECT_EQ(items, QStringList({"[..]", "[sub]", "a.sqb", "b.sqb"}));
-    std::filesystem::create_directories(SCREENSHOT_DIR);
-    form.grab().save(QString(SCREENSHOT_DIR) + "/selection_form.png");
-    form.FileList()->setCurrentRow(2);
-    QTest::keyClick(form.FileList(), Qt::Key_Return);
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(form.Path(), (dir / "a.sqb").string());
-
+    Screenshot(form, "selection_form.png");
     TFrmBase create(dir.string());
     create.CreateNew()->setChecked(true);
     create.History()->setEditText(QString::fromStdString((dir / "new.sqb").string()));
     QTest::keyClick(create.History(), Qt::Key_Return);
     EXPECT_EQ(create.result(), QDialog::Accepted);
     EXPECT_TRUE(std::filesystem::exists(dir / "new.sqb"));
-}
 
-TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
-    const std::filesystem::path folder = dir / "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // "папка"
+    // "папка" holds "база.sqb" and a name with no ANSI letter.
+    const std::filesystem::path folder = dir / "\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";
     std::filesystem::create_directory(folder);
-    const std::string base = "\xD0\xB1\xD0\xB0\xD0\xB7\xD0\xB0.sqb";  // "база.sqb"
-    const std::string han = "\xE6\xBC\xA2.sqb";                               // no ANSI letter for it
+    const std::string base = "\xD0\xB1\xD0\xB0\xD0\xB7\xD0\xB0.sqb", han = "\xE6\xBC\xA2.sqb";
     for (const std::string& f : {base, han}) std::ofstream(folder / f) << "";
-
     TForm1 w(false);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.Console().Settings().ShowTime = false;
     for (const std::string& f : {base, han}) {
         TFrmBase form(folder.string());
         EXPECT_EQ(form.FolderLabel()->text(), QString::fromStdString(folder.string() + "/"));
@@ -166,9 +125,7 @@ TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
 
         w.Console().Connect(form.Path());
         ASSERT_TRUE(w.Console().Session().Connected()) << f;
-        w.MInp().SetText("create table t(a);");
-        QTest::keyClick(&w.MInp(), Qt::Key_F5);
-        EXPECT_EQ(OutText(w), "SQL: create table t(a);\nprocessed...") << f;
+        w.Console().Session().ExecSQL("create table t(a)");
         EXPECT_GT(std::filesystem::file_size(folder / f), 0u) << "the table went to another file than " << f;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2);
@@ -176,29 +133,14 @@ TEST_F(MainWindow, TheSelectionFormOpensFilesWithCyrillicAndOtherNames) {
 
 TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
     TForm1 w(false);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
+    Open(w, ":memory:");
     w.PrintLine("kept");
-
     // F7 with nothing selected runs nothing and leaves the output alone.
     w.MInp().SetText("select 1;");
     QTest::keyClick(&w.MInp(), Qt::Key_F7);
-    EXPECT_EQ(w.MOut().GetText(), "kept");
+    EXPECT_EQ(Out(w), "kept");
     QTest::keyClick(&w.MInp(), Qt::Key_F8);
-    EXPECT_EQ(w.MOut().GetText(), "");
-
-    // Quick buffers: store the selection on Ctrl+Shift+3, insert it at the
-    // caret with Ctrl+3, the caret staying before it.
-    w.MInp().SetText("abc def");
-    w.MInp().SelectAll();
-    w.StoreQuickBuffer(3);
-    w.MInp().SetSelStart(4);
-    QTest::keyClick(&w.MInp(), Qt::Key_3, Qt::ControlModifier);
-    EXPECT_EQ(w.MInp().GetText(), "abc abc defdef");
-    EXPECT_EQ(w.MInp().GetSelStart(), 4);
-    EXPECT_EQ(w.QuickBuffersText().substr(0, 16), "\r0 \r1 \r2 \r3 abc ");
+    EXPECT_EQ(Out(w), "");
 
     // Ctrl+Up grows the input editor until it nears the window's height,
     // Ctrl+Down shrinks it down to 32 pixels.
@@ -212,33 +154,15 @@ TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
     const int size = w.MOut().Font().Size;
     QTest::keyClick(&w.MOut(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_EQ(w.MOut().Font().Size, size + 1);
-
     QTest::keyClick(&w.MInp(), Qt::Key_F2);
     EXPECT_EQ(w.Pages()->currentIndex(), 1);
     QTest::keyClick(w.Pages(), Qt::Key_F2);
     EXPECT_EQ(w.Pages()->currentIndex(), 0);
 }
 
-TEST_F(MainWindow, CtrlCInterruptsALongSelectAndTheWindowGoesOn) {
+TEST_F(MainWindow, NamedAndQuickBuffersAndTemplatesGoInAtTheCaret) {
     TForm1 w(false);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
-    w.MInp().SetText(
-        "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c);");
-    QTimer::singleShot(300, &w, [&w] { QTest::keyClick(&w.MInp(), Qt::Key_C, Qt::ControlModifier); });
-    w.RunAll();
-    const std::string out = w.MOut().GetText();
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out.substr(out.size() - 200);
-    EXPECT_FALSE(w.Running());
-    w.MInp().SetText("select 'next' as n;");
-    w.RunAll();
-    EXPECT_NE(w.MOut().GetText().find("1 row selected..."), std::string::npos);
-}
-
-TEST_F(MainWindow, NamedBuffersAndTemplates) {
-    TForm1 w(false);
+    Open(w);
     int slot = 4;
     std::string shownList, answer = "my report";
     w.ChooseSlotHook = [&](const std::string&, const std::string& list, int& index) {
@@ -252,7 +176,7 @@ TEST_F(MainWindow, NamedBuffersAndTemplates) {
     };
     w.MInp().SetText("select * from report;");
     w.SaveNum();
-    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\Buff4", ""), "select * from report;");
+    EXPECT_EQ(ReadString(kKey + "Buff4", ""), "select * from report;");
     w.MInp().SetText("");
     w.OpenNum();
     EXPECT_EQ(w.MInp().GetText(), "select * from report;");
@@ -271,87 +195,19 @@ TEST_F(MainWindow, NamedBuffersAndTemplates) {
     w.MInp().SelectAll();
     answer = "";
     w.SaveTemplate();
-    EXPECT_EQ(ReadString("HKCU\\Software\\QorTabulon\\Clip7", "none"), "none");
+    EXPECT_EQ(ReadString(kKey + "Clip7", "none"), "none");
     answer = "cond";
     w.SaveTemplate();
-    // The template goes in at the caret, here before the ";".
-    w.MInp().SetText("select 1 ;");
-    w.MInp().SetSelStart(9);
-    w.InsertTemplate();
-    EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;");
-    EXPECT_EQ(w.MInp().GetSelStart(), 9);
-    w.MInp().SetSelStart(21);
-    w.InsertTemplate();
-    EXPECT_EQ(w.MInp().GetText(), "select 1 where a = 1;where a = 1");
-}
+    EXPECT_EQ(ReadString(kKey + "Clip7", "none"), "where a = 1");
+    // Insert Template (Ctrl+T) puts it at the caret, here before the ";".
+    w.MInp().SetText("select a from t ;");
+    QTest::keyClick(Focused(&w), Qt::Key_End);
+    QTest::keyClick(Focused(&w), Qt::Key_Left);
+    QTest::keyClick(Focused(&w), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(w.MInp().GetText(), "select a from t where a = 1;");
+    EXPECT_EQ(w.MInp().GetSelStart(), 16);
 
-TEST(MainWindowHelp, F1OpensTheManualAtTheFocusedPanesSection) {
-    TForm1 w(false);
-    EXPECT_EQ(w.HelpContext(&w.MOut()), 1300);
-    EXPECT_EQ(w.HelpContext(&w.MInp()), 1200);
-    EXPECT_EQ(w.HelpContext(&w), 1000);
-    w.show();
-    w.MOut().setFocus();
-    QApplication::processEvents();
-    if (QApplication::focusWidget() == &w.MOut()) {
-        EXPECT_EQ(w.HelpUrl().fragment(), "1300");
-    }
-    EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
-}
-
-TEST_F(MainWindow, F5PrintsWhatTabulonRunPrints) {
-    // The transcript tabulon-run is checked against, run in the window.
-    std::string script, expected;
-    ASSERT_TRUE(ReadFileBytes(GOLDEN_DIR "/basic.sql", script));
-    ASSERT_TRUE(ReadFileBytes(GOLDEN_DIR "/basic.out", expected));
-    TForm1 w(false);
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
-    TStringList lines;
-    lines.SetText(script);
-    w.MInp().SetText(lines.Text());
-    w.RunAll();
-    std::string shown = w.MOut().GetText();
-    for (size_t p; (p = shown.find("\r\n")) != std::string::npos;) shown.replace(p, 2, "\n");
-    EXPECT_EQ(shown + "\n", expected);
-}
-
-TEST(MainWindowMarks, BusyMarksSitOnTheSplitterHandle) {
-    TForm1 w(false);
-    const QColor off = w.Splitter()->palette().color(QPalette::Button);
-    EXPECT_EQ(w.Splitter()->Mark(1), off);
-    w.SetBusyMark(1, true, 0xFF0000);
-    w.SetBusyMark(2, true, 0x008000);
-    EXPECT_EQ(w.Splitter()->Mark(1), QColor(255, 0, 0));
-    EXPECT_EQ(w.Splitter()->Mark(2), QColor(0, 0x80, 0));
-    w.show();
-    const QImage handle = w.Splitter()->handle(1)->grab().toImage();
-    EXPECT_EQ(handle.pixelColor(35, 3), QColor(255, 0, 0));
-    EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
-    w.SetBusyMark(1, false, 0);
-    EXPECT_EQ(w.Splitter()->Mark(1), off);
-}
-
-namespace {
-const std::string kKey = "HKCU\\Software\\QorTabulon\\";
-
-// Shows the window, active, with the input editor focused.
-void ShowFocused(TForm1& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.MInp().setFocus();
-    QApplication::processEvents();
-    ASSERT_EQ(QApplication::focusWidget(), &w.MInp());
-}
-}  // namespace
-
-TEST_F(MainWindow, QuickBuffersGoInAtTheCaretWithTheKeysAnX11KeyboardSends) {
-    using namespace windowdriver;
-    TForm1 w(false);
-    ShowFocused(w);
-
-    // Ctrl+Shift+3 stores the selection; X11 reports the key as '#'.
+    // Quick buffers: Ctrl+Shift+3 stores the selection; X11 reports the key as '#'.
     w.MInp().SetText(" union select 2");
     w.MInp().SelectAll();
     CtrlShiftDigit(Focused(&w), 3);
@@ -397,28 +253,36 @@ TEST_F(MainWindow, QuickBuffersGoInAtTheCaretWithTheKeysAnX11KeyboardSends) {
     X11Key(Focused(&w), Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 87, 0xffb1, "1");
     EXPECT_EQ(w.MInp().GetText().find("b1"), std::string::npos);
 
-    // Insert Template (Ctrl+T) puts the template at the caret as well.
-    WriteString(kKey + "Clip2", " where a = 1");
-    w.ChooseSlotHook = [](const std::string&, const std::string&, int& index) {
-        index = 2;
-        return true;
-    };
-    w.MInp().SetText("select a from t;");
-    QTest::keyClick(Focused(&w), Qt::Key_End);
-    QTest::keyClick(Focused(&w), Qt::Key_Left);
-    QTest::keyClick(Focused(&w), Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(w.MInp().GetText(), "select a from t where a = 1;");
-    EXPECT_EQ(w.MInp().GetSelStart(), 15);
+}
+
+TEST_F(MainWindow, F1OpensTheManualAtTheFocusedPanesSectionAndBusyMarksShow) {
+    TForm1 w(false);
+    EXPECT_EQ(w.HelpContext(&w.MOut()), 1300);
+    EXPECT_EQ(w.HelpContext(&w.MInp()), 1200);
+    EXPECT_EQ(w.HelpContext(&w), 1000);
+    EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
+    Open(w);
+    w.MOut().setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(w.HelpUrl().fragment(), "1300");
+
+    // The busy marks sit on the splitter's handle.
+    const QColor off = w.Splitter()->palette().color(QPalette::Button);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
+    w.SetBusyMark(1, true, 0xFF0000);
+    w.SetBusyMark(2, true, 0x008000);
+    const QImage handle = w.Splitter()->handle(1)->grab().toImage();
+    EXPECT_EQ(handle.pixelColor(35, 3), QColor(255, 0, 0));
+    EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
+    w.SetBusyMark(1, false, 0);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
 }
 
 TEST_F(MainWindow, RunScriptKeepsTheOutputAndFileNamesGetSql) {
-    using namespace windowdriver;
     std::ofstream(dir / "five.sql") << "select 5 as five;\n";
     std::ofstream(dir / "load.sql") << "select 'loaded' as l;\n";
     TForm1 w(false);
-    ShowFocused(w);
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
+    Open(w, ":memory:");
     ASSERT_TRUE(w.Console().Settings().ClearWind);
 
     // Ctrl+R runs a script file; the output pane keeps what it holds.
@@ -427,7 +291,7 @@ TEST_F(MainWindow, RunScriptKeepsTheOutputAndFileNamesGetSql) {
     const QString folder = QString::fromStdString(dir.string());
     AnswerFileDialog(folder, "five.sql");
     QTest::keyClick(Focused(&w), Qt::Key_R, Qt::ControlModifier);
-    const std::string out = OutText(w);
+    const std::string out = Out(w);
     EXPECT_EQ(out.substr(0, 5), "kept\n") << out;
     EXPECT_NE(out.find("\n5 "), std::string::npos) << out;
     EXPECT_NE(out.find("\n1 row selected..."), std::string::npos) << out;
@@ -483,7 +347,6 @@ TEST_F(MainWindow, ThePageAndTheSideBarWidthAreKeptAcrossStarts) {
 }
 
 TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
-    using namespace windowdriver;
     const std::string db = (dir / "start.sqb").string();
     std::ofstream(db) << "";
     // Endless, but a row only now and then: the fetch stays small.
@@ -492,7 +355,7 @@ TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
                 "where x % 50000 = 0;");
     WriteString(kKey + "ShowTime", "N");
     TForm1 w(false);
-    ShowFocused(w);
+    Open(w);
     w.MInp().SetText("typed");
     w.MInp().SetSelStart(5);
     // Should Ctrl+C go unheard, each round ends all the same.
@@ -512,6 +375,7 @@ TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
         });
         QTimer::singleShot(600, [&w] { X11Key(Focused(&w), Qt::Key_C, Qt::ControlModifier, 54, 'c', "\x03"); });
         endAfter5s();
+        CancelLater(form);
         QTest::keyClicks(Focused(form), QString::fromStdString(db));
         QTest::keyClick(Focused(form), Qt::Key_Return);
     });
@@ -520,8 +384,7 @@ TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
     QTest::keyClick(Focused(&w), Qt::Key_F12);
     EXPECT_TRUE(answered);
     EXPECT_LT(clock.elapsed(), 4500);
-    std::string out = OutText(w);
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+    EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
     EXPECT_EQ(w.Pages()->currentIndex(), 0);
     EXPECT_EQ(w.MInp().GetText(), "typed");
     EXPECT_TRUE(w.Console().Session().Connected());
@@ -548,25 +411,22 @@ TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
         answered = true;
         QTimer::singleShot(300, [&w] { X11Key(Focused(&w), 0x421, Qt::ControlModifier, 54, 0x6e3, "\x03"); });
         endAfter5s();
+        CancelLater(form);
         QTest::keyClick(Focused(form), Qt::Key_Return);
     });
     clock.restart();
     QTest::keyClick(Focused(&w), Qt::Key_F12);
     EXPECT_TRUE(answered);
     EXPECT_LT(clock.elapsed(), 4500);
-    out = OutText(w);
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
+    EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
     EXPECT_TRUE(w.Console().Session().Connected());
 }
 
 TEST_F(MainWindow, AQuestionAskedWhileCommandsRunCanBeAnswered) {
-    using namespace windowdriver;
     const std::string xml = (dir / "out.xml").string();
     std::ofstream(xml) << "old";
     TForm1 w(false);
-    ShowFocused(w);
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
+    Open(w, ":memory:");
     w.MInp().SetText("--$XMLE " + xml + " -select=\"select 1 as a\"");
     QString question;
     WhenModal<QMessageBox>([&question](QMessageBox* box) {

@@ -1,75 +1,55 @@
 #include <QAbstractButton>
-#include <QApplication>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QTest>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 
-#include "WindowDriver.h"
-#include "app/TForm1.h"
+#include "WindowTest.h"
 #include "app/TPlugInHost.h"
 #include "base/Platform.h"
 #include "dialogs/TFrmMenu.h"
 #include "dialogs/TFrmText.h"
 #include "dialogs/TFrm_DialogInp.h"
 #include "dialogs/TQorLovFrm.h"
-#include "editor/TQorMemo.h"
 #include "editor/TQorOutLook.h"
 
 namespace fs = std::filesystem;
-using windowdriver::WhenModal;
+using namespace windowdriver;
 
 namespace {
 
-class PlugInHost : public ::testing::Test {
+class PlugInHost : public WindowTest {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-plughost-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        plugins = dir / "plugins";
-        fs::create_directories(plugins);
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        WindowTest::SetUp();
+        fs::create_directories(dir / "plugins");
         setenv("TMPDIR", (dir.string() + "/").c_str(), 1);
-        setenv("TABULON_PLUGIN_DIR", plugins.c_str(), 1);
+        setenv("TABULON_PLUGIN_DIR", (dir / "plugins").c_str(), 1);
     }
     void TearDown() override {
         unsetenv("TABULON_PLUGIN_DIR");
-        fs::remove_all(dir);
+        WindowTest::TearDown();
     }
-    void Install(const char* library, const std::string& as) { fs::copy_file(library, plugins / as); }
-    static std::string Out(TForm1& w) { return w.MOut().GetText(); }
+    void Install(const char* library, const std::string& as) { fs::copy_file(library, dir / "plugins" / as); }
     static void* Method(TForm1& w, const char* name) { return TabulonFindMethod(w.PlugIns().Loader().Methods(), name); }
-
-    fs::path dir;
-    fs::path plugins;
 };
-
-void Screenshot(QWidget& w, const char* name) {
-    fs::create_directories(SCREENSHOT_DIR);
-    w.grab().save(QString(SCREENSHOT_DIR) + "/" + name);
-}
 
 }  // namespace
 
-TEST_F(PlugInHost, AFolderWithoutPlugInsAddsNoPages) {
-    TForm1 w(false);
-    EXPECT_EQ(w.SideBar()->PageCount(), 1);
-    EXPECT_EQ(w.PlugIns().Loader().Count(), 0);
-    // Set but empty: no folder is searched at all.
+TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
+    {
+        TForm1 none(false);  // a folder without plug-ins adds no pages
+        EXPECT_EQ(none.SideBar()->PageCount(), 1);
+        EXPECT_EQ(none.PlugIns().Loader().Count(), 0);
+    }
+    // Set but empty: no folder is searched at all; unset, the program's own first.
     setenv("TABULON_PLUGIN_DIR", "", 1);
     EXPECT_TRUE(TPlugInHost::DefaultFolders().empty());
     unsetenv("TABULON_PLUGIN_DIR");
-    const std::vector<std::string> usual = TPlugInHost::DefaultFolders();
-    ASSERT_FALSE(usual.empty());
-    EXPECT_EQ(usual[0], ProgramDir());
-}
+    ASSERT_FALSE(TPlugInHost::DefaultFolders().empty());
+    EXPECT_EQ(TPlugInHost::DefaultFolders()[0], ProgramDir());
+    setenv("TABULON_PLUGIN_DIR", (dir / "plugins").c_str(), 1);
 
-TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
     Install(TEST_PLUGIN_TWO, "two.so");
     TForm1 w(false);
     TQorOutLook& bar = *w.SideBar();
@@ -97,13 +77,15 @@ TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
     group->setCurrentRow(1);
     group->setFocus();
     // Enter as the X server delivers it, past the window's shortcuts.
-    QWidget* focused = windowdriver::Focused(&w);
+    QWidget* focused = Focused(&w);
     ASSERT_EQ(focused, group);
-    windowdriver::X11Key(focused, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r");
+    X11Key(focused, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r");
     // TestParamName and the console's two properties.
     EXPECT_EQ(Out(w), "второй ran with 3 properties");
+    // Another page opened while the bar shows takes the focus to its list.
     bar.SetPageIndex(2);
     ASSERT_TRUE(QTest::qWaitFor([other] { return other->isVisible(); }));
+    EXPECT_EQ(QApplication::focusWidget(), other);
     // A double click as the display sends it: a click, then the second press.
     const QPoint at = other->visualItemRect(other->item(0)).center();
     QTest::mouseClick(other->viewport(), Qt::LeftButton, {}, at);
@@ -114,10 +96,7 @@ TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
 TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
     Install(TEST_PLUGIN_SAMPLE, "sample.so");
     TForm1 w(false);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
+    Open(w, ":memory:");
     TPlugInHost& host = w.PlugIns();
     ASSERT_EQ(host.Loader().Count(), 8);
     ASSERT_NE(host.GroupList("Sample SQL"), nullptr);
@@ -136,7 +115,7 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
 
     // Choose a row: the list of values, Enter on its first row.
     WhenModal<TQorLovFrm>([](TQorLovFrm* f) {
-        windowdriver::CancelLater(f);
+        CancelLater(f);
         QTest::keyClick(f->Grid(), Qt::Key_Return);
     });
     host.RunFunction(1);
@@ -144,7 +123,7 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
 
     // Parameters: the dialog confirmed as filled in.
     WhenModal<TFrm_DialogInp>([](TFrm_DialogInp* f) {
-        windowdriver::CancelLater(f);
+        CancelLater(f);
         Screenshot(*f, "plugin-parameters.png");
         f->Button()->click();
     });
@@ -157,12 +136,12 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
 
     // Menu and question: the second item, then Yes drops the table.
     WhenModal<TFrmMenu>([](TFrmMenu* f) {
-        windowdriver::CancelLater(f);
+        CancelLater(f);
         QTest::keyClick(f->List(), Qt::Key_Down);
         QTest::keyClick(f->List(), Qt::Key_Return);
     });
     WhenModal<QMessageBox>([](QMessageBox* box) {
-        windowdriver::CancelLater(box);
+        CancelLater(box);
         box->button(QMessageBox::Yes)->click();
     });
     w.ClearOutput();
@@ -176,7 +155,7 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
     std::string viewed;
     QString caption;
     auto view = [&](TFrmText* f) {
-        windowdriver::CancelLater(f);
+        CancelLater(f);
         viewed = f->Text();
         caption = f->windowTitle();
         Screenshot(*f, "plugin-viewer.png");

@@ -1,65 +1,54 @@
 // Ending the program from outside (SIGTERM, the desktop session) closes the
 // console window as its user would: the settings and the input text are
 // written, once.
-#include <QApplication>
-#include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <spawn.h>
-#include <string>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-#include "app/TForm1.h"
+#include "WindowTest.h"
 #include "app/TFrmBase.h"
 #include "app/TSessionEnd.h"
-#include "base/SettingsStore.h"
-#include "editor/TQorEditor.h"
-#include "editor/TQorMemo.h"
-#include "WindowDriver.h"
 
 extern char** environ;
 
 namespace {
 
-const std::string kKey = "HKCU\\Software\\QorTabulon\\";
-
-// Counts how often a file of one folder is written whole: the settings
-// store writes a new file and renames it over the old one, or links it in
-// under the name when there was none.
-class Replacements {
-public:
-    explicit Replacements(const std::filesystem::path& folder) {
-        std::filesystem::create_directories(folder);
-        fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd_ >= 0) inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO | IN_CREATE);
+class SessionEnd : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        // The settings store writes a new file and renames it over the old
+        // one, or links it in under the name when there was none.
+        std::filesystem::create_directories(dir / "tabulon");
+        fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        inotify_add_watch(fd, (dir / "tabulon").c_str(), IN_MOVED_TO | IN_CREATE);
     }
-    ~Replacements() {
-        if (fd_ >= 0) close(fd_);
+    void TearDown() override {
+        close(fd);
+        WindowTest::TearDown();
     }
-    bool Ok() const { return fd_ >= 0; }
-    // Writes of `name` seen so far (reads the pending events).
-    int Count(const std::string& name) {
+    // How often the settings file has been written whole so far.
+    int Writes() {
+        const std::string conf = std::filesystem::path(SettingsFilePath(kKey)).filename().string();
         alignas(inotify_event) char buf[4096];
-        for (ssize_t n; (n = read(fd_, buf, sizeof buf)) > 0;) {
+        for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) {
             for (char* p = buf; p < buf + n;) {
                 const auto* e = reinterpret_cast<const inotify_event*>(p);
-                if ((e->mask & (IN_MOVED_TO | IN_CREATE)) && e->len && name == e->name) ++count_;
+                if (e->len && conf == e->name) ++writes;
                 p += sizeof(inotify_event) + e->len;
             }
         }
-        return count_;
+        return writes;
     }
 
-private:
-    int fd_ = -1;
-    int count_ = 0;
+    int fd = -1;
+    int writes = 0;
 };
 
 // True when process pid catches signal sig (its handler is installed).
@@ -70,34 +59,12 @@ bool Catches(pid_t pid, int sig) {
     return false;
 }
 
-bool Handled(int sig) {
-    struct sigaction now {};
-    sigaction(sig, nullptr, &now);
-    return now.sa_handler != SIG_DFL && now.sa_handler != SIG_IGN;
-}
-
-class SessionEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-end-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("TMPDIR", dir.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
-};
-
 }  // namespace
 
 TEST_F(SessionEnd, SigtermClosesTheProgramLikeItsUser) {
     // Last session's input text; the other settings are not stored yet.
     WriteString(kKey + "SqlText", "select 42;");
-    Replacements files(dir / "tabulon");
-    ASSERT_TRUE(files.Ok());
-    const std::string conf = std::filesystem::path(SettingsFilePath(kKey)).filename().string();
-
+    const int before = Writes();
     // The program starts on the offscreen display and, as on every start,
     // shows the database selection form.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -122,46 +89,16 @@ TEST_F(SessionEnd, SigtermClosesTheProgramLikeItsUser) {
     }
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(files.Count(conf), 1);
+    EXPECT_EQ(Writes(), before + 1);
     EXPECT_EQ(ReadString(kKey + "SqlText", "?"), "select 42;");
     EXPECT_EQ(ReadString(kKey + "Prompt", "?"), "SQL: ");
     EXPECT_EQ(ReadInteger(kKey + "Width", -1), 640);
 }
 
-TEST_F(SessionEnd, SigtermClosesTheWindowAndWritesTheTypedTextOnce) {
-    using namespace windowdriver;
-    Replacements files(dir / "tabulon");
-    ASSERT_TRUE(files.Ok());
-    const std::string conf = std::filesystem::path(SettingsFilePath(kKey)).filename().string();
-    TForm1 w(false);
-    TSessionEnd end(w);
-    ASSERT_TRUE(Handled(SIGTERM) && Handled(SIGHUP));
-    w.show();
-    QWidget* input = Focused(&w);
-    ASSERT_EQ(input, &w.MInp());
-    QTest::keyClicks(input, "select 7;");
-    ASSERT_EQ(w.MInp().GetText(), "select 7;");
-
-    raise(SIGTERM);
-    EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
-    EXPECT_EQ(ReadString(kKey + "SqlText", "?"), "select 7;");
-    EXPECT_EQ(files.Count(conf), 1);
-    // Nothing writes them a second time.
-    w.close();
-    QApplication::processEvents();
-    EXPECT_EQ(files.Count(conf), 1);
-}
-
 TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
-    using namespace windowdriver;
-    Replacements files(dir / "tabulon");
-    const std::string conf = std::filesystem::path(SettingsFilePath(kKey)).filename().string();
     TForm1 w(false);
     TSessionEnd end(w);
-    ASSERT_TRUE(Handled(SIGTERM));
-    w.show();
-    w.Console().Settings().ShowTime = false;
-    w.Console().Connect(":memory:");
+    Open(w, ":memory:");
     const std::string endless =
         "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c) "
         "where x % 50000 = 0;";
@@ -170,36 +107,35 @@ TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
     // Should the signal go unheard, the test ends all the same.
     QTimer::singleShot(5000, [&w] { w.Console().Session().Interrupt(); });
     const auto start = std::chrono::steady_clock::now();
-    QTest::keyClick(Focused(&w), Qt::Key_F5);
+    QTest::keyClick(windowdriver::Focused(&w), Qt::Key_F5);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4500));
     // The run ends there: the next statement does not start.
-    const std::string out = w.MOut().GetText();
-    EXPECT_NE(out.find("??? SQLite ERR-interrupted"), std::string::npos) << out;
-    EXPECT_EQ(out.find("after"), std::string::npos) << out;
+    EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
+    EXPECT_EQ(Out(w).find("after"), std::string::npos) << Out(w);
     EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
     EXPECT_EQ(ReadString(kKey + "SqlText", "?"), endless + "\nselect 'after' as a;");
     EXPECT_EQ(ReadString(kKey + "StopErr", "?"), "N");
-    EXPECT_EQ(files.Count(conf), 1);
+    EXPECT_EQ(Writes(), 1);
+    // Nothing writes them a second time.
+    w.close();
+    QApplication::processEvents();
+    EXPECT_EQ(Writes(), 1);
 }
 
 TEST_F(SessionEnd, SighupCancelsAnOpenDialogAndCloses) {
-    using namespace windowdriver;
-    Replacements files(dir / "tabulon");
-    const std::string conf = std::filesystem::path(SettingsFilePath(kKey)).filename().string();
     TForm1 w(false);
     TSessionEnd end(w);
-    ASSERT_TRUE(Handled(SIGHUP));
     w.show();
     bool shown = false;
-    WhenModal<TFrmBase>([&shown](TFrmBase*) {
+    windowdriver::WhenModal<TFrmBase>([&shown](TFrmBase*) {
         shown = true;
         raise(SIGHUP);
     });
     // F12 shows the database selection; the signal comes while it is open.
-    QTest::keyClick(Focused(&w), Qt::Key_F12);
+    QTest::keyClick(windowdriver::Focused(&w), Qt::Key_F12);
     EXPECT_TRUE(shown);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
     EXPECT_FALSE(w.Console().Session().Connected());
-    EXPECT_EQ(files.Count(conf), 1);
+    EXPECT_EQ(Writes(), 1);
 }

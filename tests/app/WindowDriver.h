@@ -124,7 +124,11 @@ inline QWidget* Focused(QWidget* window) {
         window->window()->activateWindow();
         static_cast<void>(QTest::qWaitForWindowActive(window->window()));
     }
-    static_cast<void>(QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 1000));
+    // A dialog that has just opened gets the keys once its focus is set:
+    // before, they still go to the window under it.
+    static_cast<void>(QTest::qWaitFor(
+        [window] { return QApplication::focusWidget() && QApplication::focusWidget()->window() == window->window(); },
+        1000));
     QWidget* w = QApplication::focusWidget();
     return w ? w : window;
 }

@@ -1,0 +1,66 @@
+#pragma once
+// What the window tests share: a temporary folder that holds the settings
+// and the temporary files, the console window shown and active, the sqlite3
+// shell as a second connection to a file, screenshots.
+#include <QApplication>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "WindowDriver.h"
+#include "app/TForm1.h"
+#include "base/SettingsStore.h"
+#include "editor/TQorEditor.h"
+#include "editor/TQorMemo.h"
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/tabulon-app-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        setenv("TMPDIR", dir.c_str(), 1);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Shows w, active, the input editor focused; connected to db when one is
+    // given, the run times left out of the output.
+    static void Open(TForm1& w, const std::string& db = "") {
+        if (!db.empty()) {
+            w.Console().Settings().ShowTime = false;
+            w.Console().Connect(db);
+        }
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.MInp().setFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), &w.MInp());
+    }
+    static std::string Out(TForm1& w) { return w.MOut().GetText(); }
+
+    // What the sqlite3 shell prints for sql on file (rows as a|b lines),
+    // its error text when it fails.
+    static std::string Shell(const std::string& file, const std::string& sql) {
+        QProcess p;
+        p.start("sqlite3", {QString::fromStdString(file), QString::fromStdString(sql)});
+        if (!p.waitForFinished(60000)) return "(shell did not finish)";
+        return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
+    }
+
+    static void Screenshot(QWidget& w, const QString& name) {
+        std::filesystem::create_directories(SCREENSHOT_DIR);
+        EXPECT_TRUE(w.grab().save(QString(SCREENSHOT_DIR) + "/" + name));
+    }
+
+    std::filesystem::path dir;
+};
+
+// The settings of the console window.
+inline const std::string kKey = "HKCU\\Software\\QorTabulon\\";
