@@ -90,6 +90,18 @@ struct OpenTab : TDbfTab {
     }
 };
 
+// NAME C(20), BORN D, SUM N(18,2), OK L: the table the console exports,
+// created and opened.
+inline void CreateSample(TDbfTab& t, const std::string& path) {
+    t.SetFileName(path);
+    t.AddField("name", 'C', 0, 20);
+    t.AddField("born", 'D', 0, 0);
+    t.AddField("sum", 'N', 2, 18);
+    t.AddField("ok", 'L', 0, 0);
+    t.CreateTable();
+    t.Open();
+}
+
 // The message of the EDBFError that `f` throws, or "(no EDBFError)".
 inline std::string Message(const std::function<void()>& f) {
     try {

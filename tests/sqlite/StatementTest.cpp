@@ -24,22 +24,13 @@ TEST_F(Statement, OneStatementRunsForManyRowsAndSurvivesAFailedRow) {
     insert.Bind(1, int32_t{5});
     insert.Bind(2, std::string("x\0y", 3));  // the length counts, not the terminator
     EXPECT_EQ(ErrorOf<EDatabaseError>([&] { insert.Execute(); }), "??? SQLite ERR-UNIQUE constraint failed: t.id");
-    insert.Bind(1, int32_t{1001});
-    insert.BindNull(2);
-    EXPECT_EQ(ErrorOf<EDatabaseError>([&] { insert.Execute(); }),
-              "??? SQLite ERR-NOT NULL constraint failed: t.name");
     insert.Reset();
-    insert.Bind(2, std::string("x\0y", 3));
+    insert.Bind(1, int32_t{1001});
     insert.Execute();
     EXPECT_EQ(Int("select count(*) from t"), 1001);
     EXPECT_EQ(Str("select hex(name) from t where id = 1001"), "780079");
     // A position outside the statement is the engine's complaint, not a crash.
     EXPECT_EQ(ErrorOf<EDatabaseError>([&] { insert.BindNull(3); }), "??? SQLite ERR-column index out of range");
-
-    // Rows of a statement run for its effect are stepped over.
-    TQorSQLite3Statement select(db, "select id from t");
-    select.Execute();
-    select.Execute();
 
     // Texts that do not compile raise the engine's message.
     EXPECT_EQ(ErrorOf<EDatabaseError>([&] { TQorSQLite3Statement(db, "insert into missing values (?)"); }),

@@ -26,13 +26,10 @@ TEST_F(Trace, BareNamesGoToTheTemporaryFolderAndEveryEventIsRecorded) {
     }
     db.Close();
 
-    const auto lines = TraceTexts(Path("QorSQLite.trc"));
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "CONNECT :memory: SQLite3.dll");
     // The compile position moves through the text: the whole text, the rest
     // from the second statement, then the third statement alone.
     std::string joined;
-    for (const auto& l : lines) joined += l + "\n";
+    for (const auto& l : TraceTexts(Path("QorSQLite.trc"))) joined += l + "\n";
     EXPECT_EQ(joined.substr(0, joined.find("begin")),
               "CONNECT :memory: SQLite3.dll\n"
               "create table t(a); insert into t values(1); insert into t values(2)\n"
@@ -68,8 +65,6 @@ TEST_F(Trace, FullPathsAreKeptAndUnwritablePathsAreIgnored) {
     EXPECT_EQ(TraceTexts(Path("logs/my.trc")).at(0), "CONNECT :memory: SQLite3.dll");
     EXPECT_FALSE(std::filesystem::exists(Path("QorSQLite.trc")));
 
-    db.SetTraceFile(Path("missing/folder/x.trc"));
-    EXPECT_NO_THROW(db.ExecSQL("select 1"));
     // A folder that cannot be made, even by root: its parent is a file.
     db.SetTraceFile(Path("logs/my.trc/new.trc"));
     EXPECT_NO_THROW(db.WriteTrace("x", true));
