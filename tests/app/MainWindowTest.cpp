@@ -10,9 +10,11 @@
 #include <QSplitterHandle>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 
 #include "WindowTest.h"
 #include "app/TBusySplitter.h"
+#include "app/TFrmAbout.h"
 #include "app/TFrmBase.h"
 #include "base/Platform.h"
 #include "editor/TFont.h"
@@ -26,16 +28,10 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
     std::string big;
     {
         TForm1 w(false);
-        EXPECT_EQ(w.width(), 640);
-        EXPECT_EQ(w.height(), 480);
+        EXPECT_EQ(w.size(), QSize(640, 480));
         EXPECT_EQ(w.windowTitle(), "Tabulon 00.05  disconnected ");
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        Show(w);
         EXPECT_EQ(w.InputHeight(), 132);
-        const ConsoleSettings& s = w.Console().Settings();
-        EXPECT_EQ(s.Prompt, "SQL: ");
-        EXPECT_FALSE(s.StopErr);
-        EXPECT_TRUE(s.HeaderOn && s.EchoOn && s.ClearWind && s.WidthFld && s.NumPLSQL && s.ShowTime);
 
         w.Console().Settings().ShowTime = false;
         w.Console().Connect(":memory:");
@@ -71,29 +67,13 @@ TEST_F(MainWindow, FirstStartRunsTypedCommandsAndKeepsItsSettings) {
         w.close();
         EXPECT_EQ(ReadString(kKey + "SqlText", "?"), big);
     }
-    WriteString(kKey + "StopErr", "y");  // only "Y" is true
-    WriteString(kKey + "ShowTime", "y");
     TForm1 again(false);
-    again.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    Show(again);
     EXPECT_EQ(again.MInp().GetText(), big);
     EXPECT_EQ(again.InputHeight(), 146);
-    EXPECT_FALSE(again.Console().Settings().StopErr);
-    EXPECT_FALSE(again.Console().Settings().ShowTime);
 }
 
-TEST_F(MainWindow, RecentDatabasesMoveUpAndTheEleventhDropsOut) {
-    for (int i = 0; i < 11; ++i) TFrmBase::RememberDatabase("/data/db" + std::to_string(i) + ".sqb");
-    TFrmBase::RememberDatabase("/data/db5.sqb");
-    const auto list = TFrmBase::RecentDatabases();
-    ASSERT_EQ(list.size(), 10u);
-    EXPECT_EQ(list[0], "/data/db5.sqb");
-    EXPECT_EQ(list[1], "/data/db10.sqb");
-    EXPECT_EQ(list[9], "/data/db1.sqb");  // db0 dropped out, db5 only once
-    EXPECT_EQ(ReadString("HKCU\\Software\\Tabulon\\DatabaseCount", ""), "10");
-}
-
-TEST_F(MainWindow, TheSelectionFormListsOneFolderOpensCyrillicNamesAndCreatesFiles) {
+TEST_F(MainWindow, TheSelectionFormListsOneFolderOpensCyrillicNamesCreatesFilesAndKeepsTen) {
     std::filesystem::create_directory(dir / "sub");
     for (const char* f : {"b.sqb", "a.sqb", "c.txt"}) std::ofstream(dir / f) << "";
     TFrmBase form(dir.string());
@@ -129,9 +109,19 @@ TEST_F(MainWindow, TheSelectionFormListsOneFolderOpensCyrillicNamesAndCreatesFil
         EXPECT_GT(std::filesystem::file_size(folder / f), 0u) << "the table went to another file than " << f;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2);
+
+    // The recent databases: a name used again moves up, the eleventh drops out.
+    for (int i = 0; i < 11; ++i) TFrmBase::RememberDatabase("/data/db" + std::to_string(i) + ".sqb");
+    TFrmBase::RememberDatabase("/data/db5.sqb");
+    const auto list = TFrmBase::RecentDatabases();
+    ASSERT_EQ(list.size(), 10u);
+    EXPECT_EQ(list[0], "/data/db5.sqb");
+    EXPECT_EQ(list[1], "/data/db10.sqb");
+    EXPECT_EQ(list[9], "/data/db1.sqb");  // db0 dropped out, db5 only once
+    EXPECT_EQ(ReadString("HKCU\\Software\\Tabulon\\DatabaseCount", ""), "10");
 }
 
-TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
+TEST_F(MainWindow, PaneKeysHelpContextsAndBusyMarks) {
     TForm1 w(false);
     Open(w, ":memory:");
     w.PrintLine("kept");
@@ -154,10 +144,25 @@ TEST_F(MainWindow, PaneKeysPagesAndQuickBuffers) {
     const int size = w.MOut().Font().Size;
     QTest::keyClick(&w.MOut(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_EQ(w.MOut().Font().Size, size + 1);
-    QTest::keyClick(&w.MInp(), Qt::Key_F2);
-    EXPECT_EQ(w.Pages()->currentIndex(), 1);
-    QTest::keyClick(w.Pages(), Qt::Key_F2);
-    EXPECT_EQ(w.Pages()->currentIndex(), 0);
+
+    // F1 opens the manual at the focused pane's section.
+    EXPECT_EQ(w.HelpContext(&w.MInp()), 1200);
+    EXPECT_EQ(w.HelpContext(&w), 1000);
+    EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
+    w.MOut().setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(w.HelpUrl().fragment(), "1300");
+
+    // The busy marks sit on the splitter's handle.
+    const QColor off = w.Splitter()->palette().color(QPalette::Button);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
+    w.SetBusyMark(1, true, 0xFF0000);
+    w.SetBusyMark(2, true, 0x008000);
+    const QImage handle = w.Splitter()->handle(1)->grab().toImage();
+    EXPECT_EQ(handle.pixelColor(35, 3), QColor(255, 0, 0));
+    EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
+    w.SetBusyMark(1, false, 0);
+    EXPECT_EQ(w.Splitter()->Mark(1), off);
 }
 
 TEST_F(MainWindow, NamedAndQuickBuffersAndTemplatesGoInAtTheCaret) {
@@ -207,34 +212,29 @@ TEST_F(MainWindow, NamedAndQuickBuffersAndTemplatesGoInAtTheCaret) {
     EXPECT_EQ(w.MInp().GetText(), "select a from t where a = 1;");
     EXPECT_EQ(w.MInp().GetSelStart(), 16);
 
-    // Quick buffers: Ctrl+Shift+3 stores the selection; X11 reports the key as '#'.
-    w.MInp().SetText(" union select 2");
-    w.MInp().SelectAll();
-    CtrlShiftDigit(Focused(&w), 3);
-    EXPECT_EQ(w.MInp().GetText(), " union select 2");
-    EXPECT_EQ(w.QuickBuffersText(), "\r0 \r1 \r2 \r3  union select 2\r4 \r5 \r6 \r7 \r8 \r9 ");
+    // Quick buffers: Ctrl+Shift+digit stores the selection and leaves the
+    // text; X11 reports the key as the shifted symbol ('#' for 3).
+    for (int d = 0; d <= 9; ++d) {
+        w.MInp().SetText("b" + std::to_string(d));
+        w.MInp().SelectAll();
+        CtrlShiftDigit(Focused(&w), d);
+    }
+    EXPECT_EQ(w.MInp().GetText(), "b9");
+    EXPECT_EQ(w.QuickBuffersText(), "\r0 b0\r1 b1\r2 b2\r3 b3\r4 b4\r5 b5\r6 b6\r7 b7\r8 b8\r9 b9");
     // Ctrl+3 with the caret at the end of the text: the buffer follows the
     // ";", and the caret stays before it.
     w.MInp().SetText("select 1;");
     QTest::keyClick(Focused(&w), Qt::Key_End, Qt::ControlModifier);
     ASSERT_EQ(w.MInp().GetSelStart(), 9);
     CtrlDigit(Focused(&w), 3);
-    EXPECT_EQ(w.MInp().GetText(), "select 1; union select 2");
+    EXPECT_EQ(w.MInp().GetText(), "select 1;b3");
     EXPECT_EQ(w.MInp().GetSelStart(), 9);
     // ... and in the middle of a line after UTF-8 text.
     w.MInp().SetText("-- \xD0\xB8\xD0\xBC\xD1\x8F;");  // "-- имя;"
     QTest::keyClick(Focused(&w), Qt::Key_End);
     QTest::keyClick(Focused(&w), Qt::Key_Left);
     CtrlDigit(Focused(&w), 3);
-    EXPECT_EQ(w.MInp().GetText(), "-- \xD0\xB8\xD0\xBC\xD1\x8F union select 2;");
-
-    // Every key of the digit row stores its own buffer.
-    for (int d = 0; d <= 9; ++d) {
-        w.MInp().SetText("b" + std::to_string(d));
-        w.MInp().SelectAll();
-        CtrlShiftDigit(Focused(&w), d);
-    }
-    EXPECT_EQ(w.QuickBuffersText(), "\r0 b0\r1 b1\r2 b2\r3 b3\r4 b4\r5 b5\r6 b6\r7 b7\r8 b8\r9 b9");
+    EXPECT_EQ(w.MInp().GetText(), "-- \xD0\xB8\xD0\xBC\xD1\x8F" "b3;");
     // Other layouts print other symbols on the same keys: Shift+7 is '/' on
     // a German one, Shift+3 is '№' on a Russian one.
     w.MInp().SetText("de");
@@ -252,33 +252,9 @@ TEST_F(MainWindow, NamedAndQuickBuffersAndTemplatesGoInAtTheCaret) {
     w.MInp().SetText("x");
     X11Key(Focused(&w), Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 87, 0xffb1, "1");
     EXPECT_EQ(w.MInp().GetText().find("b1"), std::string::npos);
-
 }
 
-TEST_F(MainWindow, F1OpensTheManualAtTheFocusedPanesSectionAndBusyMarksShow) {
-    TForm1 w(false);
-    EXPECT_EQ(w.HelpContext(&w.MOut()), 1300);
-    EXPECT_EQ(w.HelpContext(&w.MInp()), 1200);
-    EXPECT_EQ(w.HelpContext(&w), 1000);
-    EXPECT_TRUE(w.HelpUrl().path().endsWith("/tabulon.html"));
-    Open(w);
-    w.MOut().setFocus();
-    QApplication::processEvents();
-    EXPECT_EQ(w.HelpUrl().fragment(), "1300");
-
-    // The busy marks sit on the splitter's handle.
-    const QColor off = w.Splitter()->palette().color(QPalette::Button);
-    EXPECT_EQ(w.Splitter()->Mark(1), off);
-    w.SetBusyMark(1, true, 0xFF0000);
-    w.SetBusyMark(2, true, 0x008000);
-    const QImage handle = w.Splitter()->handle(1)->grab().toImage();
-    EXPECT_EQ(handle.pixelColor(35, 3), QColor(255, 0, 0));
-    EXPECT_EQ(handle.pixelColor(55, 3), QColor(0, 0x80, 0));
-    w.SetBusyMark(1, false, 0);
-    EXPECT_EQ(w.Splitter()->Mark(1), off);
-}
-
-TEST_F(MainWindow, RunScriptKeepsTheOutputAndFileNamesGetSql) {
+TEST_F(MainWindow, RunScriptKeepsTheOutputFileNamesGetSqlAndQuestionsAreAnswered) {
     std::ofstream(dir / "five.sql") << "select 5 as five;\n";
     std::ofstream(dir / "load.sql") << "select 'loaded' as l;\n";
     TForm1 w(false);
@@ -309,6 +285,22 @@ TEST_F(MainWindow, RunScriptKeepsTheOutputAndFileNamesGetSql) {
     EXPECT_TRUE(ReadFileBytes((dir / "saved.sql").string(), saved));
     EXPECT_EQ(saved, "select 'saved';");
     EXPECT_FALSE(std::filesystem::exists(dir / "saved"));
+
+    // A question asked while commands run can be answered.
+    const std::string xml = (dir / "out.xml").string();
+    std::ofstream(xml) << "old";
+    w.MInp().SetText("--$XMLE " + xml + " -select=\"select 1 as a\"");
+    QString question;
+    WhenModal<QMessageBox>([&question](QMessageBox* box) {
+        question = box->text();
+        CancelLater(box);
+        QTest::keyClick(Focused(box), Qt::Key_Return);
+    });
+    QTest::keyClick(Focused(&w), Qt::Key_F5);
+    EXPECT_EQ(question.toStdString(), "File " + xml + " exists. Rewrite?");
+    std::string written;
+    ASSERT_TRUE(ReadFileBytes(xml, written));
+    EXPECT_NE(written.find("<RecordSet SQL=\"select 1 as a\">"), std::string::npos) << written;
 }
 
 TEST_F(MainWindow, ThePageAndTheSideBarWidthAreKeptAcrossStarts) {
@@ -316,8 +308,7 @@ TEST_F(MainWindow, ThePageAndTheSideBarWidthAreKeptAcrossStarts) {
     WriteInteger(kKey + "OutLookWidth", 200);
     {
         TForm1 w(false);
-        w.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        Show(w);
         EXPECT_EQ(w.Pages()->currentIndex(), 1);
         QTest::keyClick(&w, Qt::Key_F2);
         ASSERT_EQ(w.Pages()->currentIndex(), 0);
@@ -342,63 +333,57 @@ TEST_F(MainWindow, ThePageAndTheSideBarWidthAreKeptAcrossStarts) {
     }
     EXPECT_EQ(ReadInteger(kKey + "Page", -1), 0);
     EXPECT_EQ(ReadInteger(kKey + "OutLookWidth", -1), 250);
-    TForm1 again(false);
-    EXPECT_EQ(again.Pages()->currentIndex(), 0);
 }
 
 TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
     const std::string db = (dir / "start.sqb").string();
     std::ofstream(db) << "";
-    // Endless, but a row only now and then: the fetch stays small.
-    WriteString(kKey + "StartSql",
-                "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c) "
-                "where x % 50000 = 0;");
+    WriteString(kKey + "StartSql", kEndless);
     WriteString(kKey + "ShowTime", "N");
     TForm1 w(false);
     Open(w);
     w.MInp().SetText("typed");
     w.MInp().SetSelStart(5);
-    // Should Ctrl+C go unheard, each round ends all the same.
-    auto safety = std::make_unique<QObject>();
-    auto endAfter5s = [&w, &safety] {
-        QTimer::singleShot(5000, safety.get(), [&w] { w.Console().Session().Interrupt(); });
+    // F12: the selection form gets typed (the database's name, or nothing to
+    // take the one it offers) and Enter; keys() then sends keys while the
+    // start-up commands run. Should Ctrl+C go unheard, the run ends after 5 s.
+    auto connectAndInterrupt = [&w](const std::string& typed, const std::function<void()>& keys) {
+        bool answered = false;
+        const QObject safety;
+        WhenModal<TFrmBase>([&](TFrmBase* form) {
+            answered = true;
+            keys();
+            QTimer::singleShot(5000, &safety, [&w] { w.Console().Session().Interrupt(); });
+            CancelLater(form);
+            QTest::keyClicks(Focused(form), QString::fromStdString(typed));
+            QTest::keyClick(Focused(form), Qt::Key_Return);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(Focused(&w), Qt::Key_F12);
+        EXPECT_TRUE(answered);
+        EXPECT_LT(clock.elapsed(), 4500);
+        EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
+        EXPECT_TRUE(w.Console().Session().Connected());
     };
-    bool answered = false;
-    // F12: the selection form gets the database's name typed into its
-    // history box; while the start-up commands then run, the user presses
-    // F2, types a letter and at last Ctrl+C.
-    WhenModal<TFrmBase>([&](TFrmBase* form) {
-        answered = true;
+    // The user presses F2, types a letter and at last Ctrl+C.
+    connectAndInterrupt(db, [&w] {
         QTimer::singleShot(300, [&w] {
             QTest::keyClick(Focused(&w), Qt::Key_F2);
             X11Key(Focused(&w), Qt::Key_X, Qt::NoModifier, 53, 'x', "x");
         });
         QTimer::singleShot(600, [&w] { X11Key(Focused(&w), Qt::Key_C, Qt::ControlModifier, 54, 'c', "\x03"); });
-        endAfter5s();
-        CancelLater(form);
-        QTest::keyClicks(Focused(form), QString::fromStdString(db));
-        QTest::keyClick(Focused(form), Qt::Key_Return);
     });
-    QElapsedTimer clock;
-    clock.start();
-    QTest::keyClick(Focused(&w), Qt::Key_F12);
-    EXPECT_TRUE(answered);
-    EXPECT_LT(clock.elapsed(), 4500);
-    EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
     EXPECT_EQ(w.Pages()->currentIndex(), 0);
     EXPECT_EQ(w.MInp().GetText(), "typed");
-    EXPECT_TRUE(w.Console().Session().Connected());
     EXPECT_FALSE(w.Running());
     // The window takes commands again.
     QTest::keyClick(Focused(&w), Qt::Key_F2);
-    EXPECT_EQ(w.Pages()->currentIndex(), 1);
-    if (w.Pages()->currentIndex() != 1) QTest::keyClick(Focused(&w), Qt::Key_F2);
+    ASSERT_EQ(w.Pages()->currentIndex(), 1);
 
-    // On the grid page the user clicks "Show F5", connects again (the
-    // form offers the database just used) and stops the start-up commands
-    // with Ctrl+C while the button has the focus, on a Russian layout: the
-    // C key then types 'С'.
-    safety = std::make_unique<QObject>();
+    // On the grid page the user clicks "Show F5", connects again and stops
+    // the start-up commands with Ctrl+C while the button has the focus, on a
+    // Russian layout: the C key then types 'С'.
     w.ClearOutput();
     QPushButton* show = nullptr;
     for (auto* b : w.findChildren<QPushButton*>())
@@ -406,37 +391,61 @@ TEST_F(MainWindow, StartUpCommandsRunAsACommandThatCtrlCInterrupts) {
     ASSERT_NE(show, nullptr);
     QTest::mouseClick(show, Qt::LeftButton);
     ASSERT_EQ(QApplication::focusWidget(), show);
-    answered = false;
-    WhenModal<TFrmBase>([&](TFrmBase* form) {
-        answered = true;
+    connectAndInterrupt("", [&w] {
         QTimer::singleShot(300, [&w] { X11Key(Focused(&w), 0x421, Qt::ControlModifier, 54, 0x6e3, "\x03"); });
-        endAfter5s();
-        CancelLater(form);
-        QTest::keyClick(Focused(form), Qt::Key_Return);
     });
-    clock.restart();
-    QTest::keyClick(Focused(&w), Qt::Key_F12);
-    EXPECT_TRUE(answered);
-    EXPECT_LT(clock.elapsed(), 4500);
-    EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
-    EXPECT_TRUE(w.Console().Session().Connected());
 }
 
-TEST_F(MainWindow, AQuestionAskedWhileCommandsRunCanBeAnswered) {
-    const std::string xml = (dir / "out.xml").string();
-    std::ofstream(xml) << "old";
+TEST_F(MainWindow, TheAboutBoxShowsProductVersionAndTheMachine) {
+    auto LabelText = [](const QWidget& w, const char* name) {
+        auto* l = w.findChild<QLabel*>(QString::fromLatin1(name));
+        return l ? l->text() : QString();
+    };
+    TFrmAbout box;
+    EXPECT_EQ(LabelText(box, "product"), QStringLiteral("Tabulon"));
+    EXPECT_TRUE(LabelText(box, "version").contains(QStringLiteral("00.05")));
+    EXPECT_EQ(LabelText(box, "fileVersion"), QStringLiteral("00.05"));
+    const QString cpu = LabelText(box, "processor");
+    EXPECT_FALSE(cpu.isEmpty());
+    EXPECT_NE(cpu, QStringLiteral("unknown"));  // every Linux has /proc/cpuinfo
+    EXPECT_TRUE(LabelText(box, "memory").contains(QStringLiteral(" MB")));
+    EXPECT_TRUE(LabelText(box, "disk").contains(QStringLiteral("MB free")));
+    EXPECT_TRUE(LabelText(box, "display").contains(QStringLiteral(" x ")));
+    EXPECT_FALSE(LabelText(box, "user").isEmpty());
+    EXPECT_FALSE(LabelText(box, "computer").isEmpty());
+
+    Show(box);
+    Screenshot(box, "about.png");
+}
+
+// Text of every script typed into the console window reaches the database
+// exactly as typed, and comes back into the output pane lined up.
+TEST_F(MainWindow, TypedCharactersOfEveryScriptReachTheDatabaseAndLineUp) {
+    const std::string db = (dir / "chars.db").string();
     TForm1 w(false);
-    Open(w, ":memory:");
-    w.MInp().SetText("--$XMLE " + xml + " -select=\"select 1 as a\"");
-    QString question;
-    WhenModal<QMessageBox>([&question](QMessageBox* box) {
-        question = box->text();
-        CancelLater(box);
-        QTest::keyClick(Focused(box), Qt::Key_Return);
-    });
-    QTest::keyClick(Focused(&w), Qt::Key_F5);
-    EXPECT_EQ(question.toStdString(), "File " + xml + " exists. Rewrite?");
-    std::string written;
-    ASSERT_TRUE(ReadFileBytes(xml, written));
-    EXPECT_NE(written.find("<RecordSet SQL=\"select 1 as a\">"), std::string::npos) << written;
+    Open(w, db);
+    windowdriver::TypeText(&w.MInp(), QString::fromUtf8("create table t(s varchar(12), n integer);\n"
+                                                        "insert into t values('é Ж 漢 😀', 1);\n"
+                                                        "insert into t values('Cássia', 2);\n"
+                                                        "insert into t values('漢字漢字', 3);\n"
+                                                        "insert into t values('e\u0301te\u0301', 4);\n"));
+    QTest::keyClick(&w.MInp(), Qt::Key_F5);
+    ASSERT_FALSE(w.Console().CommandError()) << Out(w);
+    // Another connection reads exactly the characters typed.
+    EXPECT_EQ(Shell(db, "select s from t where n = 1; select hex(s) from t where n = 3"),
+              "é Ж 漢 😀\nE6BCA2E5AD97E6BCA2E5AD97\n");
+
+    // The result table lines up on screen: every row is as wide as the
+    // dash line, in cells.
+    w.MInp().SetText("");
+    windowdriver::TypeText(&w.MInp(), "select s, n from t order by n;");
+    QTest::keyClick(&w.MInp(), Qt::Key_F5);
+    const TMemoModel& out = w.MOut().Model();
+    int dash = 0;
+    for (int line = 1; line <= out.LineCount(); ++line)
+        if (w.MOut().Lines()[line - 1].rfind("---", 0) == 0) dash = line;
+    ASSERT_GT(dash, 0) << Out(w);
+    for (int line = dash + 1; line <= dash + 4; ++line)
+        EXPECT_EQ(out.LineWidth(line), out.LineWidth(dash)) << w.MOut().Lines()[line - 1];
+    EXPECT_NE(Out(w).find("é Ж 漢 😀"), std::string::npos);
 }

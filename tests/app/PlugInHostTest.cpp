@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextEdit>
 
 #include "WindowTest.h"
 #include "app/TPlugInHost.h"
@@ -33,6 +34,10 @@ protected:
     void Install(const char* library, const std::string& as) { fs::copy_file(library, dir / "plugins" / as); }
     static void* Method(TForm1& w, const char* name) { return TabulonFindMethod(w.PlugIns().Loader().Methods(), name); }
 };
+
+// F11 and Enter as an X display sends them.
+void F11(QWidget* target) { X11Key(target, Qt::Key_F11, Qt::NoModifier, 95, 0xffc8); }
+void Enter(QWidget* target) { X11Key(target, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r"); }
 
 }  // namespace
 
@@ -69,11 +74,9 @@ TEST_F(PlugInHost, FunctionsOfOneGroupShareAPageAndRunOnEnterOrDoubleClick) {
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->item(0)->data(Qt::UserRole).toInt(), 3);
 
-    w.show();
     bar.show();
     bar.SetPageIndex(1);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    Screenshot(w, "plugin-pages.png");
+    Show(w);
     group->setCurrentRow(1);
     group->setFocus();
     // Enter as the X server delivers it, past the window's shortcuts.
@@ -107,9 +110,14 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
     EXPECT_STREQ(prmGet("NEVER_ADDED"), "");
     EXPECT_EQ(host.Loader().Methods()->Count, 31);
 
+    // Each function run on an empty output pane: what it printed.
+    auto Run = [&](int function) {
+        w.ClearOutput();
+        host.RunFunction(function);
+        return Out(w);
+    };
     // Demo table: statements through the interpreter, a value through GetSqlText.
-    host.RunFunction(0);
-    std::string out = Out(w);
+    std::string out = Run(0);
     EXPECT_NE(out.find("SQL: insert into plugin_demo(name) values('Борис');"), std::string::npos) << out;
     EXPECT_NE(out.find("Sample: plugin_demo holds 3 rows"), std::string::npos) << out;
 
@@ -118,18 +126,14 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
         CancelLater(f);
         QTest::keyClick(f->Grid(), Qt::Key_Return);
     });
-    host.RunFunction(1);
-    EXPECT_NE(Out(w).find("Sample: chosen Ann"), std::string::npos) << Out(w);
+    EXPECT_NE(Run(1).find("Sample: chosen Ann"), std::string::npos) << Out(w);
 
     // Parameters: the dialog confirmed as filled in.
     WhenModal<TFrm_DialogInp>([](TFrm_DialogInp* f) {
         CancelLater(f);
-        Screenshot(*f, "plugin-parameters.png");
         f->Button()->click();
     });
-    w.ClearOutput();
-    host.RunFunction(2);
-    out = Out(w);
+    out = Run(2);
     for (const char* line : {"Sample: TITLE = Отчёт", "Sample: COUNT = 10", "Sample: PRICE = 12.5", "Sample: ACTIVE = 1",
                              "Sample: COLOURS = AC", "Sample: SIZE = B"})
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
@@ -144,9 +148,7 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
         CancelLater(box);
         box->button(QMessageBox::Yes)->click();
     });
-    w.ClearOutput();
-    host.RunFunction(3);
-    EXPECT_NE(Out(w).find("Sample: menu item 1"), std::string::npos) << Out(w);
+    EXPECT_NE(Run(3).find("Sample: menu item 1"), std::string::npos) << Out(w);
     std::string tables;
     w.Console().Session().SelectString("select count(*) from sqlite_master", {}, true, tables);
     EXPECT_EQ(tables, "0");
@@ -158,43 +160,90 @@ TEST_F(PlugInHost, TheSamplePlugInReachesEveryCallback) {
         CancelLater(f);
         viewed = f->Text();
         caption = f->windowTitle();
-        Screenshot(*f, "plugin-viewer.png");
         QTest::keyClick(f, Qt::Key_Escape);
     };
     WhenModal<TFrmText>(view);
-    w.ClearOutput();
-    host.RunFunction(4);
-    EXPECT_EQ(Out(w), "Written by the sample plug-in\nПривет, мир");
+    EXPECT_EQ(Run(4), "Written by the sample plug-in\nПривет, мир");
     EXPECT_EQ(viewed, "Written by the sample plug-in\nПривет, мир\n");
     EXPECT_TRUE(caption.startsWith("Sample file")) << caption.toStdString();
     EXPECT_FALSE(fs::exists(dir / "tabulon-sample.txt"));
 
     // A parameter file of its own.
-    w.ClearOutput();
-    host.RunFunction(5);
-    EXPECT_EQ(Out(w), "Sample: USER = SCOTT TIGER");
+    EXPECT_EQ(Run(5), "Sample: USER = SCOTT TIGER");
     std::ifstream par(dir / "tabulon-sample.par");
     std::string parLine;
     std::getline(par, parLine);
     EXPECT_EQ(parLine, "User = Scott Tiger    #who runs the sample");
 
     // A program run in the temporary folder.
-    w.ClearOutput();
-    host.RunFunction(6);
-    EXPECT_EQ(Out(w), "ran in " + fs::canonical(dir).string());
+    EXPECT_EQ(Run(6), "ran in " + fs::canonical(dir).string());
 
     // The properties of a call, also in the viewer.
     viewed.clear();
     WhenModal<TFrmText>(view);
-    w.ClearOutput();
-    host.RunFunction(7);
-    EXPECT_EQ(viewed, "User: ''\nPassword: ''\nTestParamName = TestParamValue\nTabulonVersion = 000000005\n"
+    EXPECT_EQ(Run(7), "User: ''\nPassword: ''\nTestParamName = TestParamValue\nTabulonVersion = 000000005\n"
                       "TabulonInterface = 000000001");
-    EXPECT_EQ(Out(w), viewed);
+    EXPECT_EQ(viewed, Out(w));
 
     // A failing query cannot unwind into the plug-in: its message is printed.
     auto sqlText = reinterpret_cast<TabulonGetSqlTextFn>(Method(w, "GetSqlText"));
     w.ClearOutput();
     EXPECT_STREQ(sqlText("select * from no_such_table"), "");
     EXPECT_EQ(Out(w), "??? SQLite ERR-no such table: no_such_table");
+}
+
+TEST_F(PlugInHost, F11ShowsTheSideBarAndEnterRunsTheSelectedToolAsADoubleClickDoes) {
+    TForm1 w(false);
+    Open(w, ":memory:");
+    w.Console().Session().ExecSQL("create table Ёлка(a); create table beta(b)");
+    // "Plugins..." (F11) in the menu: DatabaseScripts checks the whole menu.
+    auto* list = w.findChild<QListWidget*>("ListBox1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 8);
+
+    // F11 shows the bar at its stored width, the focus on the tools list,
+    // and hides it again, the focus back in the input.
+    EXPECT_FALSE(w.SideBar()->isVisible());
+    w.SideBar()->SetPageIndex(0);
+    F11(Focused(&w));
+    ASSERT_TRUE(w.SideBar()->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(w.SideBar()->width(), 130);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    Screenshot(w, "side-bar.png");
+    F11(Focused(&w));
+    EXPECT_FALSE(w.SideBar()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &w.MInp());
+    F11(Focused(&w));
+    ASSERT_EQ(QApplication::focusWidget(), list);
+
+    w.ClearScreenOut();
+    list->setCurrentRow(0);
+    Enter(Focused(&w));
+    const std::string byEnter = Out(w);
+    EXPECT_EQ(byEnter, "Tables: (2) ----------------------------\nbeta\nЁлка");
+    w.ClearScreenOut();
+    const QRect at = list->visualItemRect(list->item(0));
+    // A double click as the display sends it: a click, then the second press.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at.center());
+    EXPECT_EQ(Out(w), byEnter);
+    // The output pane keeps what it had: each run adds to it.
+    list->setCurrentRow(1);
+    Enter(Focused(&w));
+    EXPECT_EQ(Out(w), byEnter + "\nViews: (0) -----------------------------\n");
+    EXPECT_FALSE(w.Running());
+
+    // The environment opens in the viewer (its size is the viewer's own
+    // business, checked with the dialogs).
+    bool shown = false;
+    WhenModal<TFrmText>([&](TFrmText* viewer) {
+        shown = true;
+        EXPECT_TRUE(viewer->windowTitle().startsWith("Environment variables   ESC-Выход   [^+"));
+        EXPECT_TRUE(viewer->Editor()->toPlainText().contains("PATH="));
+        QTest::keyClick(viewer->Editor(), Qt::Key_Escape);
+    });
+    list->setCurrentRow(7);
+    Enter(Focused(&w));
+    EXPECT_TRUE(shown);
 }

@@ -71,18 +71,12 @@ TEST_F(SessionEnd, SigtermClosesTheProgramLikeItsUser) {
     char* argv[] = {const_cast<char*>(TABULON_PROGRAM), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, TABULON_PROGRAM, nullptr, nullptr, argv, environ), 0);
-    const auto start = std::chrono::steady_clock::now();
-    auto waited = [&] { return std::chrono::steady_clock::now() - start; };
-    while (!Catches(pid, SIGTERM) && waited() < std::chrono::seconds(20))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(QTest::qWaitFor([pid] { return Catches(pid, SIGTERM); }, 20000));
     // Time for the window and the selection form to come up.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_EQ(kill(pid, SIGTERM), 0);
     int status = 0;
-    pid_t done = 0;
-    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && waited() < std::chrono::seconds(40))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (done == 0) {
+    if (!QTest::qWaitFor([pid, &status] { return waitpid(pid, &status, WNOHANG) != 0; }, 40000)) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         FAIL() << "the program did not end on SIGTERM";
@@ -99,10 +93,7 @@ TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
     TForm1 w(false);
     TSessionEnd end(w);
     Open(w, ":memory:");
-    const std::string endless =
-        "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c) "
-        "where x % 50000 = 0;";
-    w.MInp().SetText(endless + "\nselect 'after' as a;");
+    w.MInp().SetText(kEndless + "\nselect 'after' as a;");
     QTimer::singleShot(300, [] { raise(SIGTERM); });
     // Should the signal go unheard, the test ends all the same.
     QTimer::singleShot(5000, [&w] { w.Console().Session().Interrupt(); });
@@ -113,7 +104,7 @@ TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
     EXPECT_NE(Out(w).find("??? SQLite ERR-interrupted"), std::string::npos) << Out(w);
     EXPECT_EQ(Out(w).find("after"), std::string::npos) << Out(w);
     EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
-    EXPECT_EQ(ReadString(kKey + "SqlText", "?"), endless + "\nselect 'after' as a;");
+    EXPECT_EQ(ReadString(kKey + "SqlText", "?"), kEndless + "\nselect 'after' as a;");
     EXPECT_EQ(ReadString(kKey + "StopErr", "?"), "N");
     EXPECT_EQ(Writes(), 1);
     // Nothing writes them a second time.

@@ -29,6 +29,12 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
+    // Shows w as the active window.
+    static void Show(QWidget& w) {
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    }
     // Shows w, active, the input editor focused; connected to db when one is
     // given, the run times left out of the output.
     static void Open(TForm1& w, const std::string& db = "") {
@@ -36,9 +42,7 @@ protected:
             w.Console().Settings().ShowTime = false;
             w.Console().Connect(db);
         }
-        w.show();
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        Show(w);
         w.MInp().setFocus();
         QApplication::processEvents();
         ASSERT_EQ(QApplication::focusWidget(), &w.MInp());
@@ -64,3 +68,7 @@ protected:
 
 // The settings of the console window.
 inline const std::string kKey = "HKCU\\Software\\QorTabulon\\";
+// An endless query that yields a row only now and then: the fetch stays small.
+inline const std::string kEndless =
+    "select x from (with recursive c(x) as (select 1 union all select x + 1 from c) select x from c) "
+    "where x % 50000 = 0;";

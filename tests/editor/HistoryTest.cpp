@@ -7,14 +7,10 @@ namespace {
 void Type(TMemoModel& m, std::string_view s) {
     for (char c : s) m.Selection().SetText(std::string(1, c));
 }
-void DeleteKey(TMemoModel& m) {
+// Backspace takes the character before the caret, Delete the one after.
+void Erase(TMemoModel& m, bool backspace) {
     TSelectionRange& sel = m.Selection();
-    sel.SetREnd(sel.RStart());
-    sel.SetText("");
-}
-void Backspace(TMemoModel& m) {
-    TSelectionRange& sel = m.Selection();
-    sel.SetRStart(sel.RStart() - 1);
+    backspace ? sel.SetRStart(sel.RStart() - 1) : sel.SetREnd(sel.RStart());
     sel.SetText("");
 }
 }  // namespace
@@ -30,12 +26,12 @@ TEST(History, TypingDeleteAndBackspaceMergeIntoOneRecord) {
     m.Undo();
     EXPECT_EQ(m.Text(), "hello world");
     m.Selection().CollapseTo(1);
-    for (int i = 0; i < 3; ++i) DeleteKey(m);
+    for (int i = 0; i < 3; ++i) Erase(m, false);
     EXPECT_EQ(m.UndoList().size(), base + 1);
     EXPECT_EQ(m.UndoList().back().Text, "hel");
 
     m.Selection().CollapseTo(9);
-    for (int i = 0; i < 3; ++i) Backspace(m);
+    for (int i = 0; i < 3; ++i) Erase(m, true);
     EXPECT_EQ(m.Text(), "lo wo");
     EXPECT_EQ(m.UndoList().size(), base + 2);
     EXPECT_EQ(m.UndoList().back().Text, "rld");

@@ -9,22 +9,13 @@
 #include "WidgetTestUtil.h"
 #include "editor/TQorOutLook.h"
 
-namespace {
-
-std::unique_ptr<TQorOutLook> ThreePages() {
+TEST(OutLookWidget, ThreePagesAroundTheOpenOne) {
     auto bar = std::make_unique<TQorOutLook>();
     bar->resize(135, 200);
     bar->NewPage("&0 Internal tools");
     bar->NewPage("&1 Plug-in functions");
     bar->NewPage("&2 A caption far too long to fit on the tab");
     ShowAndFocus(bar.get());
-    return bar;
-}
-
-}  // namespace
-
-TEST(OutLookWidget, ThreePagesAroundTheOpenOne) {
-    auto bar = ThreePages();
     EXPECT_EQ(bar->PageIndex(), 2);  // a new page opens
     bar->SetPageIndex(1);
     EXPECT_EQ(bar->TabRect(0), QRect(QPoint(2, 1), QPoint(132, 16)));
@@ -59,10 +50,8 @@ TEST(OutLookWidget, ThreePagesAroundTheOpenOne) {
     bar->SetPageIndex(3);
     bar->SetPageIndex(-1);
     EXPECT_EQ(bar->PageIndex(), 1);
-}
 
-TEST(OutLookWidget, PageChangesAndRefusals) {
-    auto bar = ThreePages();
+    // Page changes by mouse and keys, and their refusal.
     int changes = 0;
     bool allow = true;
     bar->OnChange = [&] { ++changes; };
@@ -88,10 +77,8 @@ TEST(OutLookWidget, PageChangesAndRefusals) {
     other->setFocus();
     QTest::keyClick(other, Qt::Key_1, Qt::AltModifier);
     EXPECT_EQ(bar->PageIndex(), 1);
-}
 
-TEST(OutLookWidget, AFreedPageLeavesTheBar) {
-    auto bar = ThreePages();
+    // A freed page leaves the bar; the open one goes to the first.
     delete bar->Page(1);
     EXPECT_EQ(bar->PageCount(), 2);
     EXPECT_EQ(bar->PageIndex(), 0);

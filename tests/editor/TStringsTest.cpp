@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(TStringList, TextJoinsWithLfAndSplitsOnEveryBreak) {
+TEST(TStringList, TextSplitsOnEveryBreakAndUpdatesReportOnce) {
     TStringList l;
     l.SetText("a\r\nb\nc\rd\r\n");
     ASSERT_EQ(l.Count(), 4);
@@ -10,6 +10,18 @@ TEST(TStringList, TextJoinsWithLfAndSplitsOnEveryBreak) {
     l.SetText("x\r\n\r\ny");
     EXPECT_EQ(l.Count(), 3);
     EXPECT_EQ(l[1], "");
+    EXPECT_THROW(l.Get(3), EStringListError);
+
+    // Changes inside an update bracket are reported once, at its end.
+    int changes = 0;
+    l.OnChange = [&] { ++changes; };
+    l.BeginUpdate();
+    l.Add("three");
+    l.Delete(0);
+    EXPECT_EQ(changes, 0);
+    l.EndUpdate();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(l.Text(), "\ny\nthree\n");
 }
 
 TEST(TStringList, SortedListIgnoresCaseAndHandlesDuplicates) {
@@ -28,21 +40,4 @@ TEST(TStringList, SortedListIgnoresCaseAndHandlesDuplicates) {
     EXPECT_THROW(l.Insert(0, "zz"), EStringListError);  // a sorted list keeps its order
     l.SetCaseSensitive(true);
     EXPECT_EQ(l.IndexOf("alpha"), -1);
-}
-
-TEST(TStringList, IndexesObjectsAndChangeEvents) {
-    TStringList l;
-    int changes = 0;
-    l.OnChange = [&] { ++changes; };
-    l.Add("one");
-    l.Add("two");
-    EXPECT_THROW(l.Get(2), EStringListError);
-    const int before = changes;
-    l.BeginUpdate();
-    l.Add("three");
-    l.Delete(0);
-    EXPECT_EQ(changes, before);
-    l.EndUpdate();
-    EXPECT_EQ(changes, before + 1);  // one report for the bracket
-    EXPECT_EQ(l.Text(), "two\nthree\n");
 }

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
+#include <memory>
+#include <string_view>
 
 inline void ShowAndFocus(QWidget* w) {
     w->show();
@@ -13,6 +15,22 @@ inline void ShowAndFocus(QWidget* w) {
     w->setFocus();
     (void)QTest::qWaitForWindowExposed(w);
     QApplication::processEvents();
+}
+
+// A memo or editor control of the given size holding text, shown and focused.
+template <class Control>
+std::unique_ptr<Control> Shown(std::string_view text, int w = 400, int h = 200, void (*prepare)(Control&) = nullptr) {
+    auto c = std::make_unique<Control>();
+    if (prepare) prepare(*c);
+    c->resize(w, h);
+    c->SetText(text);
+    ShowAndFocus(c.get());
+    return c;
+}
+
+template <class Control>
+int Caret(Control& c) {
+    return c.Model().Selection().CaretOffset();
 }
 
 inline void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(w, key, mods); }
