@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -82,6 +81,17 @@ struct Recorded {
     }
 };
 
+// Each record read back as "name=value:type", for one compare.
+std::string Values(const TQorDialog& d) {
+    static const char* const types[] = {"empty", "null", "int", "int64", "double", "cur", "bool", "str", "date"};
+    std::string out;
+    for (const TDialogParam& p : d.Params()) {
+        const Variant v = d.Get(p.VarName);
+        out += (out.empty() ? "" : " ") + p.VarName + "=" + v.ToString() + ":" + types[static_cast<int>(v.Type())];
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(QorDialogTest, RecordsAreFoundByNameInAnyCase) {
@@ -89,9 +99,7 @@ TEST(QorDialogTest, RecordsAreFoundByNameInAnyCase) {
     d.Add("", "first", dkString, Variant("a"));
     d.Add("", "second", dkInteger, Variant(int32_t{2}));
     d.AddS("Город", "City", "", "", true, "Москва");
-    ASSERT_EQ(d.Params().size(), 3u);
-    EXPECT_EQ(d.Params()[0].VarName, "VAL0");
-    EXPECT_EQ(d.Params()[1].VarName, "VAL1");
+    EXPECT_EQ(Values(d), "VAL0=a:str VAL1=2:int Город=Москва:str");
     EXPECT_TRUE(d.Params()[2].View);
     EXPECT_EQ(d.Get("val1").ToInt32(), 2);
     EXPECT_EQ(d.Get("ГОРОД").ToString(), "Москва");
@@ -101,8 +109,7 @@ TEST(QorDialogTest, RecordsAreFoundByNameInAnyCase) {
     EXPECT_TRUE(d.Params()[0].View);
     EXPECT_FALSE(d.Params()[1].View);
     // Names and prompts keep at most 255 characters, whole ones.
-    std::string longName;
-    for (int i = 0; i < 300; ++i) longName += "Ж";
+    const std::string longName = QString(300, QChar(0x416)).toStdString();  // Ж
     d.Add(longName, longName, dkString, Variant(""));
     EXPECT_EQ(d.Params()[3].VarName, std::string(longName, 0, 255 * 2));
     d.Clear();
@@ -121,8 +128,7 @@ TEST(DialogInpTest, CheckListsWithLetters) {
         EXPECT_EQ(List(f, 0)->height(), 43);
         CtrlEnter(List(f, 0));
     }));
-    EXPECT_EQ(d.Get("colours").ToString(), "AC");
-    EXPECT_EQ(d.Get("size").ToString(), "A");
+    EXPECT_EQ(Values(d), "colours=AC:str size=A:str");
 
     EXPECT_TRUE(RunForm(d, [](TFrm_DialogInp& f) {
         // Shown again, the lists keep their items and the last choice.
@@ -145,8 +151,7 @@ TEST(DialogInpTest, CheckListsWithLetters) {
         EXPECT_TRUE(List(f, 1)->hasFocus());
         CtrlEnter(List(f, 1));
     }));
-    EXPECT_EQ(d.Get("colours").ToString(), "B");
-    EXPECT_EQ(d.Get("size").ToString(), "B");
+    EXPECT_EQ(Values(d), "colours=B:str size=B:str");
 }
 
 TEST(DialogInpTest, AlignmentPlacesTheEdits) {
@@ -194,50 +199,60 @@ TEST(DialogInpTest, RowsTallerThanTheScreenScroll) {
     EXPECT_EQ(d.Get("VAL59").ToString(), "59");
 }
 
-TEST(DialogInpTest, TypedEntriesReadBackAsTheirKinds) {
+TEST(DialogInpTest, EveryKindIsShownTypedAndReadBackAsItsKind) {
     Recorded r;
-    r.dialog.AddS("s", "Имя", "", "", false, "");
-    r.dialog.AddC("c", "Sum", "", "", false, Currency::FromScaled(15000));
-    r.dialog.AddI("i", "Count", "", "", false, 0);
-    r.dialog.AddD("d", "Day", "", "", false, EncodeDate(2024, 2, 28));
-    r.dialog.AddP("p", "Password", "", "", false, "");
-    r.dialog.AddMemo("m", "Notes", "", "", false, "");
-    r.dialog.AddB("no", "Нет?", "", "", false, false);
-    r.dialog.AddB("yes", "Да?", "", "", false, true);
-    r.dialog.Add("zero", "zero", dkBoolean, Variant("0"));
+    TQorDialog& d = r.dialog;
+    d.OnLookSql = [](const std::string&) { return std::string("Иванов Иван Иванович"); };
+    d.AddS("s", "Фамилия (строка)", "", "", false, "Жуков");
+    d.AddC("c", "Сумма (деньги)", "", "", false, Currency::FromScaled(15000));
+    d.AddI("i", "Количество (целое)", "", "", false, 0);
+    d.AddD("d", "Дата", "", "", false, EncodeDate(2024, 2, 28));
+    d.AddP("p", "Пароль", "", "", false, "secret");
+    d.AddMemo("m", "Примечание", "", "", false, "");
+    d.AddB("no", "Нет или да", "", "", false, false);
+    d.AddB("yes", "Да или нет", "", "", false, true);
+    d.Add("zero", "Ноль", dkBoolean, Variant("0"));
+    d.AddS("lov", "Город, F2 - список", "select name from cities", "", false, "Montréal");
+    d.AddI("who", "Сотрудник (по коду)", "select id from staff", "select name from staff where id = $", false, 7);
+    d.AddDir("dir", "Каталог, F2 - выбор", "", "", false, "/tmp/");
+    d.AddFile("file", "Файл, F2 - выбор", "", "", false, "");
+    d.AddCList("cl", "Цвета (несколько)", "AC", "", false, "red,green,blue,black");
+    d.AddRList("rl", "Размер (один)", "B", "", false, "small,medium,large");
+    d.AddS("v", "Только для чтения", "", "", true, "view only");
     FormatSettings().DecimalSeparator = ',';
     char during = 0;
-    EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
+    EXPECT_TRUE(RunForm(d, [&](TFrm_DialogInp& f) {
         during = FormatSettings().DecimalSeparator;
         EXPECT_EQ(f.windowTitle(), "Введите");
         EXPECT_EQ(Edit(f, 1)->Text(), "1.50");
         EXPECT_EQ(Edit(f, 3)->Text(), "28.02.2024");
-        Type(Edit(f, 0), QString::fromUtf8(" Жé "));
-        QTest::keyClick(Edit(f, 0), Qt::Key_Return);  // Enter moves on
-        EXPECT_TRUE(Edit(f, 1)->hasFocus());
-        Edit(f, 1)->selectAll();
-        QTest::keyClicks(Edit(f, 1), "12,345");
-        QTest::keyClick(Edit(f, 1), Qt::Key_Return);
-        Settle();
-        EXPECT_EQ(Edit(f, 1)->Text(), "12.34");
-        Edit(f, 2)->selectAll();
-        QTest::keyClicks(Edit(f, 2), "-42");
-        QTest::keyClick(Edit(f, 2), Qt::Key_Return);
-        Settle();
-        QTest::keyClick(Edit(f, 3), '=');  // the next day, also with '='
-        QTest::keyClick(Edit(f, 3), '+');
-        EXPECT_EQ(Edit(f, 3)->Text(), "01.03.2024");
-        QTest::keyClick(Edit(f, 3), Qt::Key_Return);
-        Settle();
-        Type(Edit(f, 4), QString::fromUtf8("ab Жc1!"));  // no blank, nothing beyond ASCII
-        EXPECT_EQ(Edit(f, 4)->Text(), "abc1!");
-        QTest::keyClick(Edit(f, 4), Qt::Key_Return);
-        Settle();
-        auto* memo = dynamic_cast<QPlainTextEdit*>(f.Entry(5));
-        ASSERT_TRUE(memo && memo->hasFocus());
-        Type(memo, QString::fromUtf8("один"));
-        QTest::keyClick(memo, Qt::Key_Return);  // a line break in the memo
-        Type(memo, QString::fromUtf8("два "));
+        // Every prompt is shown whole and ends before its entry begins; the
+        // memo's stands above it.
+        for (int i = 0; i < f.Count(); ++i) {
+            QLabel* l = f.Label(i);
+            EXPECT_EQ(l->text(), AnsiToQString(d.Params()[static_cast<size_t>(i)].VarPrompt));
+            if (i != 5) {
+                EXPECT_LT(l->x() + l->fontMetrics().horizontalAdvance(l->text()), f.Entry(i)->x());
+            }
+            EXPECT_LE(f.Entry(i)->geometry().right(), f.width());
+        }
+        QDir().mkpath(SCREENSHOT_DIR);
+        EXPECT_TRUE(f.grab().save(SCREENSHOT_DIR "/parameter_dialog.png"));
+        // Each entry typed over, Enter moving on to the next; a date's next
+        // day also with '=', a password without blanks and beyond ASCII.
+        const std::pair<const char*, const char*> typed[] = {
+            {" Жé \n", " Жé "}, {"12,345\n", "12.34"}, {"-42\n", "-42"},
+            {"=+\n", "01.03.2024"}, {"ab Жc1!\n", "abc1!"},
+        };
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            Edit(f, i)->selectAll();
+            Type(Edit(f, i), QString::fromUtf8(typed[i].first));
+            Settle();
+            EXPECT_EQ(Edit(f, i)->Text(), typed[i].second);
+            EXPECT_TRUE(f.Entry(i + 1)->hasFocus());
+        }
+        Type(f.Entry(5), QString::fromUtf8("один\n漢字 "));  // a line break in the memo
         Edit(f, 6)->setFocus();
         Settle();
         EXPECT_EQ(Edit(f, 6)->width(), 26);
@@ -249,36 +264,33 @@ TEST(DialogInpTest, TypedEntriesReadBackAsTheirKinds) {
     EXPECT_EQ(during, '.');
     EXPECT_EQ(FormatSettings().DecimalSeparator, ',');
     FormatSettings().DecimalSeparator = '.';
-    EXPECT_EQ(r.dialog.Get("s").ToString(), "Жé");
-    EXPECT_EQ(r.dialog.Get("c").Type(), VarType::Currency);
-    EXPECT_EQ(r.dialog.Get("c").ToCurrency().scaled, 123400);
-    EXPECT_EQ(r.dialog.Get("i").Type(), VarType::Integer);
-    EXPECT_EQ(r.dialog.Get("i").ToInt32(), -42);
-    EXPECT_EQ(r.dialog.Get("d").Type(), VarType::Date);
-    EXPECT_EQ(r.dialog.Get("d").ToDateTime(), EncodeDate(2024, 3, 1));
-    EXPECT_EQ(r.dialog.Get("p").ToString(), "abc1!");
-    EXPECT_EQ(r.dialog.Get("m").ToString(), "один\nдва");
-    EXPECT_EQ(r.dialog.Get("no").Type(), VarType::Integer);
-    EXPECT_EQ(r.dialog.Get("no").ToInt32(), 1);
-    EXPECT_EQ(r.dialog.Get("yes").ToInt32(), 1);
-    EXPECT_EQ(r.dialog.Get("zero").ToInt32(), 0);
+    EXPECT_EQ(Values(d), "s=Жé:str c=12.34:cur i=-42:int d=01.03.2024:date p=abc1!:str m=один\n漢字:str "
+                         "no=1:int yes=1:int zero=0:int lov=Montréal:str who=7:int dir=/tmp/:str file=:str "
+                         "cl=AC:str rl=B:str v=view only:str");
     EXPECT_TRUE(r.boxes.empty());
 }
 
-TEST(DialogInpTest, AnInvalidEntryKeepsTheFormOpen) {
+TEST(DialogInpTest, InvalidEntriesAndFailingEventsLeaveTheFormWorking) {
     Recorded r;
     r.dialog.AddD("d", "Day", "", "", false, EncodeDate(2024, 2, 28));
     r.dialog.Add("shown", "Shown", dkInteger, Variant("abc"));
     r.dialog.SetView("shown", true);
     r.dialog.AddD("y", "Year", "", "", false, EncodeDate(2024, 2, 28));
+    r.dialog.AddI("id", "Person", "select id from people", "select name from nowhere where id = $", false, 3);
+    r.dialog.OnLookSql = [](const std::string&) -> std::string {
+        throw EDatabaseError("??? SQLite ERR-no such table: nowhere");
+    };
+    r.dialog.OnLovSql = [](const std::string&, Variant&) -> bool { throw EDatabaseError("??? SQLite ERR-busy"); };
     EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
+        EXPECT_EQ(Edit(f, 3)->Text(), "");
+        QTest::keyClick(Edit(f, 3), Qt::Key_F2);
         Edit(f, 0)->selectAll();
         QTest::keyClick(Edit(f, 0), Qt::Key_Delete);
         CtrlEnter(Edit(f, 0));
         Settle();
         EXPECT_TRUE(f.isVisible());
-        ASSERT_EQ(r.boxes.size(), 1u);
-        EXPECT_EQ(r.boxes[0], "Error|" + TQorEdit::RangeText);
+        EXPECT_EQ(r.boxes, (std::vector<std::string>{"Error|??? SQLite ERR-no such table: nowhere",
+                                                     "Error|??? SQLite ERR-busy", "Error|" + TQorEdit::RangeText}));
         EXPECT_TRUE(Edit(f, 0)->hasFocus());
         QTest::keyClick(Edit(f, 0), ' ');  // today
         // A two-digit year is completed by the confirmation too.
@@ -290,7 +302,12 @@ TEST(DialogInpTest, AnInvalidEntryKeepsTheFormOpen) {
     EXPECT_EQ(r.dialog.Get("d").ToDateTime(), Date());
     EXPECT_EQ(r.dialog.Get("shown").ToString(), "abc");
     EXPECT_EQ(r.dialog.Get("y").ToDateTime(), EncodeDate(1950, 2, 1));
-    EXPECT_EQ(r.boxes.size(), 1u);
+    EXPECT_EQ(r.dialog.Get("id").ToInt32(), 3);
+    EXPECT_EQ(r.boxes.size(), 3u);
+
+    // A dialog without entries still shows and confirms.
+    TQorDialog empty;
+    EXPECT_TRUE(RunForm(empty, [](TFrm_DialogInp& f) { QTest::keyClick(&f, Qt::Key_Return, Qt::ControlModifier); }));
 }
 
 TEST(DialogInpTest, ListsOfValuesAndDisplayQueries) {
@@ -344,12 +361,7 @@ TEST(DialogInpTest, ListsOfValuesAndDisplayQueries) {
                                                "select name from people where id = 9"}));
     EXPECT_EQ(lovs, (std::vector<std::string>{"select name from cities|Rome", " Select id from people|7"}));
     EXPECT_EQ(hotKey, "code|1|codes|ctrl");
-    EXPECT_EQ(d.Get("city").ToString(), "Paris!");
-    EXPECT_EQ(d.Get("id").Type(), VarType::Integer);
-    EXPECT_EQ(d.Get("id").ToInt32(), 9);
-    EXPECT_EQ(d.Get("who").ToString(), "O'Brien");
-    EXPECT_EQ(d.Get("code").ToString(), "X1");
-    EXPECT_EQ(d.Get("fixed").ToString(), "same");
+    EXPECT_EQ(Values(d), "city=Paris!:str id=9:int who=O'Brien:str code=X1:str fixed=same:str");
 }
 
 TEST(DialogInpTest, FoldersAndFiles) {
@@ -403,64 +415,6 @@ TEST(DialogInpTest, FoldersAndFiles) {
         EXPECT_EQ(r.beeps, 2);
         CtrlEnter(Edit(f, 0));
     }, "Files"));
-    EXPECT_EQ(d.Get("dir").ToString(), folder + "/");
-    EXPECT_EQ(d.Get("file").ToString(), "");
+    EXPECT_EQ(Values(d), "dir=" + folder + "/:str file=:str");
     std::filesystem::remove_all(dir);
-}
-
-TEST(DialogInpTest, FailingEventsAndAnEmptyListLeaveTheFormWorking) {
-    Recorded r;
-    r.dialog.AddI("id", "Person", "select id from people", "select name from nowhere where id = $", false, 3);
-    r.dialog.OnLookSql = [](const std::string&) -> std::string {
-        throw EDatabaseError("??? SQLite ERR-no such table: nowhere");
-    };
-    r.dialog.OnLovSql = [](const std::string&, Variant&) -> bool { throw EDatabaseError("??? SQLite ERR-busy"); };
-    EXPECT_TRUE(RunForm(r.dialog, [&](TFrm_DialogInp& f) {
-        EXPECT_EQ(Edit(f, 0)->Text(), "");
-        QTest::keyClick(Edit(f, 0), Qt::Key_F2);
-        CtrlEnter(Edit(f, 0));
-    }));
-    EXPECT_EQ(r.boxes, (std::vector<std::string>{"Error|??? SQLite ERR-no such table: nowhere",
-                                                 "Error|??? SQLite ERR-busy"}));
-    EXPECT_EQ(r.dialog.Get("id").ToInt32(), 3);
-
-    TQorDialog empty;
-    EXPECT_TRUE(RunForm(empty, [](TFrm_DialogInp& f) { QTest::keyClick(&f, Qt::Key_Return, Qt::ControlModifier); }));
-    EXPECT_FALSE(RunForm(empty, [](TFrm_DialogInp& f) { QTest::keyClick(&f, Qt::Key_Escape); }));
-}
-
-TEST(DialogInpTest, ScreenshotWithEveryKind) {
-    TQorDialog d;
-    d.OnLookSql = [](const std::string&) { return std::string("Иванов Иван Иванович"); };
-    d.AddS("s", "Фамилия (строка)", "", "", false, "Жуков");
-    d.AddS("lov", "Город, F2 - список", "select name from cities", "", false, "Montréal");
-    d.AddC("c", "Сумма (деньги)", "", "", false, Currency::FromScaled(1234500));
-    d.AddI("i", "Количество (целое)", "", "", false, 42);
-    d.AddI("who", "Сотрудник (по коду)", "select id from staff", "select name from staff where id = $", false, 7);
-    d.AddD("d", "Дата", "", "", false, EncodeDate(2024, 12, 31));
-    d.AddB("b", "Да или нет", "", "", false, true);
-    d.AddB("b2", "Нет или да", "", "", false, false);
-    d.AddDir("dir", "Каталог, F2 - выбор", "", "", false, "/tmp/");
-    d.AddFile("file", "Файл, F2 - выбор", "", "", false, "/tmp/report.txt");
-    d.AddP("p", "Пароль", "", "", false, "secret");
-    d.AddMemo("m", "Примечание", "", "", false, "Первая строка\nSecond line, 漢字");
-    d.AddCList("cl", "Цвета (несколько)", "AC", "", false, "red,green,blue,black");
-    d.AddRList("rl", "Размер (один)", "B", "", false, "small,medium,large");
-    d.AddS("v", "Только для чтения", "", "", true, "view only");
-    bool saved = false;
-    EXPECT_FALSE(RunForm(d, [&](TFrm_DialogInp& f) {
-        // Every prompt is shown whole and ends before its entry begins.
-        for (int i = 0; i < f.Count(); ++i) {
-            QLabel* l = f.Label(i);
-            EXPECT_EQ(l->text(), AnsiToQString(d.Params()[static_cast<size_t>(i)].VarPrompt));
-            if (i != 11) {
-                EXPECT_LT(l->x() + l->fontMetrics().horizontalAdvance(l->text()), f.Entry(i)->x());
-            }
-            EXPECT_LE(f.Entry(i)->geometry().right(), f.width());
-        }
-        QDir().mkpath(SCREENSHOT_DIR);
-        saved = f.grab().save(SCREENSHOT_DIR "/parameter_dialog.png");
-        QTest::keyClick(f.Entry(0), Qt::Key_Escape);
-    }, "Параметры отчёта"));
-    EXPECT_TRUE(saved);
 }

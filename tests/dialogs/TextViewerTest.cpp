@@ -125,9 +125,7 @@ TEST_F(TextViewer, CtrlEnterReturnsTheEditedText) {
         EXPECT_EQ(f.windowTitle(), "Правка   ESC-Выход   Ctrl_Enter-Сохранить   [^+ ^- ^/   `+ `-]");
         EXPECT_FALSE(f.Editor()->isReadOnly());
         f.Editor()->moveCursor(QTextCursor::End);
-        Type(f.Editor(), " ok");
-        Key(f, Qt::Key_Return);
-        Type(f.Editor(), "日本");
+        Type(f.Editor(), " ok\n日本");
         Key(f, Qt::Key_Return, Qt::ControlModifier);
     });
     EXPECT_TRUE(viewer.ShowText("Правка", false, 0.6, 0.6, text, true));
@@ -177,41 +175,30 @@ TEST_F(TextViewer, RichTextKeepsItsFormattingThroughAFile) {
     EXPECT_TRUE(f.Ruler()->isVisible());
     EXPECT_EQ(f.Editor()->lineWrapMode(), QTextEdit::WidgetWidth);
     QTextEdit* e = f.Editor();
-    auto trigger = [&](const char* item) {
-        QAction* a = f.MenuAction(QString::fromUtf8(item));
-        ASSERT_NE(a, nullptr) << item;
+    auto trigger = [&](const QString& item) {
+        QAction* a = f.MenuAction(item);
+        ASSERT_NE(a, nullptr) << item.toStdString();
         a->trigger();
     };
-    // F9 opens the menu; its keys work without it. Typed with the formats
-    // switched on before each word, as a user does.
+    // F9 opens the menu; its keys work without it.
     QTest::keyClick(e, Qt::Key_F9);
     EXPECT_TRUE(f.PopupMenu()->isVisible());
     f.PopupMenu()->hide();
     QTest::keyClick(e, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(f.MenuAction("Жирный")->isChecked());
-    Type(e, "Жирный");
-    trigger("Жирный");
-    trigger("Курсив");
-    Type(e, " наклон");
-    trigger("Курсив");
-    trigger("Подчеркнутый");
-    Type(e, " черта");
-    trigger("Подчеркнутый");
-    QTest::keyClick(e, Qt::Key_Return);
-    trigger("Выровнять по центру");
-    Type(e, "центр");
-    QTest::keyClick(e, Qt::Key_Return);
-    trigger("Выровнять вправо");
-    Type(e, "справа");
-    QTest::keyClick(e, Qt::Key_Return);
-    trigger("Выровнять влево");
-    trigger("Список");
-    Type(e, "один");
-    QTest::keyClick(e, Qt::Key_Return);
-    Type(e, "два 😀");
-    trigger("Arial");
-    trigger("Шрифт + 1");
-    Type(e, "!");
+    // Typed with the formats switched on before each word, as a user does;
+    // a step in brackets is a menu entry.
+    for (const char* step : {"Жирный", "[Жирный]", "[Курсив]", " наклон", "[Курсив]", "[Подчеркнутый]", " черта",
+                             "[Подчеркнутый]", "\n", "[Выровнять по центру]", "центр\n", "[Выровнять вправо]",
+                             "справа\n", "[Выровнять влево]", "[Список]", "один\nдва 😀", "[Arial]", "[Шрифт + 1]",
+                             "!"}) {
+        const QString s = QString::fromUtf8(step);
+        if (s.startsWith('[')) {
+            trigger(s.mid(1, s.size() - 2));
+        } else {
+            windowdriver::TypeText(e, s);
+        }
+    }
     // The check marks follow the caret.
     EXPECT_TRUE(f.MenuAction("Список")->isChecked());
     e->moveCursor(QTextCursor::Start);
@@ -327,9 +314,7 @@ TEST(RtfReaderTest, ReadsWhatWordProcessorsWrite) {
     const RtfParagraph& p = d.paragraphs[0];
     EXPECT_EQ(p.Text(), "Жук Ж😀");
     EXPECT_EQ(p.alignment, RtfAlignment::Justify);
-    EXPECT_EQ(p.leftIndent, 720);
-    EXPECT_EQ(p.rightIndent, 360);
-    EXPECT_EQ(p.firstIndent, -360);
+    EXPECT_EQ(std::tuple(p.leftIndent, p.rightIndent, p.firstIndent), std::tuple(720, 360, -360));
     EXPECT_FALSE(p.bullet);
     EXPECT_EQ(p.runs[0].font, "Times New Roman");
     EXPECT_EQ(p.runs[0].halfPoints, 28);
