@@ -71,10 +71,6 @@ TEST(CommandTextTest, TakeUntilIgnoresCommentsAndHonoursQuotes) {
     // No break at all: the whole rest is the line and nothing stays behind.
     EXPECT_EQ(lines.TakeLine(), "sixth");
     EXPECT_TRUE(lines.Empty());
-
-    CommandText cls("--#CLS\r\nSELECT 1;\n");
-    cls.DropLine();
-    EXPECT_EQ(cls.Rest(), "SELECT 1;\n");
 }
 
 TEST(CommandTextTest, BlockEndsAtEndNameSlash) {

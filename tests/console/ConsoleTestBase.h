@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -87,6 +88,13 @@ protected:
     }
     void WriteFile(const std::string& name, const std::string& text) {
         std::ofstream(dir / name, std::ios::binary) << text;
+    }
+    // What a Python snippet prints; `args` follow the script's name.
+    std::string Python(const std::string& code, const std::string& args = "") {
+        WriteFile("peer.py", code);
+        const std::string cmd = "/usr/bin/python3 peer.py " + args + " > peer.out 2>&1";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << ReadAll(dir / "peer.out");
+        return ReadAll(dir / "peer.out");
     }
     int64_t Count(const std::string& sql) { return console.Session().SelectInt64(sql, {}, true); }
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

@@ -34,6 +34,20 @@ TEST_F(InternalTools, ItemsInTheirOrder) {
     EXPECT_EQ(Tool(1), (Lines{"Views: (1) -----------------------------", "v1"}));
     EXPECT_EQ(Tool(2), (Lines{"Indexes: (1) ---------------------------", "alpha.ix_a"}));
     EXPECT_EQ(Tool(3), (Lines{"Triggers: (1) --------------------------", "zeta.tr"}));
+    // The schema table, as a query shows it.
+    const Lines master = Tool(5);
+    EXPECT_EQ(master[0], "SQL: select * from sqlite_master order by type,name;");
+    EXPECT_EQ(master.back(), "6 row selected...");
+    // Eighteen pragmas in one output call, the values lined up.
+    Exec("pragma user_version = 7");
+    const Lines pragma = Tool(6);
+    EXPECT_EQ(host.printCalls, 1);
+    ASSERT_EQ(pragma.size(), 18u);
+    EXPECT_EQ(pragma[0], "PRAGMA----------------------------------");
+    // No directory set: the pragma returns no row and shows nothing.
+    EXPECT_EQ(pragma[15], " temp_store_directory     = ");
+    EXPECT_EQ(pragma[17], " user_version             = 7");
+    for (size_t i = 1; i < pragma.size(); ++i) EXPECT_EQ(pragma[i].find(" = "), 25u) << pragma[i];
     // Unknown indexes do nothing.
     EXPECT_TRUE(Tool(8).empty());
     EXPECT_TRUE(Tool(-1).empty());
@@ -49,23 +63,6 @@ TEST_F(InternalTools, TableInfoListsColumns) {
                               "  ,abcdefghijklmnopqrstuvwx varchar(20)       ",
                               "  ,имя                      TEXT               defaul 'Жук'",
                               "  ,x                        decimal_number_t  ", ");"}));
-}
-
-TEST_F(InternalTools, SchemaTableAndPragmas) {
-    Exec("create table b(x); create table a(y); pragma user_version = 7");
-    const Lines master = Tool(5);
-    EXPECT_EQ(master[0], "SQL: select * from sqlite_master order by type,name;");
-    EXPECT_EQ(master.back(), "2 row selected...");
-    // Eighteen lines in one output call, the values lined up.
-    const Lines pragma = Tool(6);
-    EXPECT_EQ(host.printCalls, 1);
-    ASSERT_EQ(pragma.size(), 18u);
-    EXPECT_EQ(pragma[0], "PRAGMA----------------------------------");
-    EXPECT_EQ(pragma[13], " synchronous(f=2 n=1 o=0) = 2");
-    // No directory set: the pragma returns no row and shows nothing.
-    EXPECT_EQ(pragma[15], " temp_store_directory     = ");
-    EXPECT_EQ(pragma[17], " user_version             = 7");
-    for (size_t i = 1; i < pragma.size(); ++i) EXPECT_EQ(pragma[i].find(" = "), 25u) << pragma[i];
 }
 
 TEST_F(InternalTools, EnvironmentGoesToTheViewerAndFailuresToTheCaller) {

@@ -23,8 +23,6 @@ TEST_F(Interpreter, CommandsAreClassifiedByTheirFirstCharacters) {
     EXPECT_EQ(Run("pragma table_info(t);;;\r\n/\r\n  /* a; block comment */ -- note; here\r\nwith x as (select 1) select * from x"),
               "SQL: pragma table_info(t);\nprocessed...\n-- note; here\n"
               "SQL: with x as (select 1) select * from x;\nprocessed...\n");
-    // An apostrophe in a leading block comment swallows the rest.
-    EXPECT_EQ(Run("/* it's */ select 1;\r\nselect 2"), "");
     EXPECT_FALSE(console.CommandError());
 }
 

@@ -39,7 +39,5 @@ TEST(TListVarTest, NamesIgnoreCaseAndListUpperCase) {
     vars.DeleteAt(0);
     EXPECT_EQ(vars.NameAt(0), "B");
     EXPECT_TRUE(vars.Get("a").IsEmpty());
-    vars.Clear();
-    EXPECT_EQ(vars.Count(), 0);
 }
 

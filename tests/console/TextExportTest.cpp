@@ -1,5 +1,5 @@
-// CSV and JSON exports checked with independent readers (Python's csv and
-// json modules, the sqlite3 shell's JSON), exports longer than the block they are
+// CSV exports checked byte for byte, JSON ones against the sqlite3 shell's
+// JSON through Python's json module, exports longer than the block they are
 // written in, and exports that fail midway.
 #include <sys/resource.h>
 
@@ -7,30 +7,13 @@
 
 #include "ConsoleTestBase.h"
 
-namespace {
+using TextExport = ConsoleTest;
 
-class TextExport : public ConsoleTest {
-protected:
-    // What a Python snippet prints about a file (the file is argv[1]).
-    std::string Python(const std::string& code, const std::filesystem::path& file) {
-        WriteFile("peer.py", code);
-        const std::string cmd = "/usr/bin/python3 peer.py " + file.string() + " > peer.out 2>&1";
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << ReadAll(dir / "peer.out");
-        return ReadAll(dir / "peer.out");
-    }
-    void Rows() {
-        Run("create table t(a integer, b real, c text, d blob, e);"
-            "insert into t values(1, 0.1 + 0.2, 'x,\"y\"' || char(10) || 'z;', x'00ff', null);"
-            "insert into t values(-3, 3.0, 'Жук 漢 😀', null, 'plain');"
-            "insert into t values(9007199254740993, 1e300, '', x'', ' lead');");
-        ASSERT_FALSE(console.CommandError());
-    }
-};
-
-}  // namespace
-
-TEST_F(TextExport, CsvAndJsonReadBackAsTheRowsWithPythonAndTheShell) {
-    Rows();
+TEST_F(TextExport, CsvIsWrittenExactlyAndJsonReadsBackAsTheShellsJson) {
+    Run("create table t(a integer, b real, c text, d blob, e);"
+        "insert into t values(1, 0.1 + 0.2, 'x,\"y\"' || char(10) || 'z;', x'00ff', null);"
+        "insert into t values(-3, 3.0, 'Жук 漢 😀', null, 'plain');"
+        "insert into t values(9007199254740993, 1e300, '', x'', ' lead');");
     Run("--$CSVE out.csv -select=\"select * from t order by rowid\"\n");
     ASSERT_FALSE(console.CommandError()) << host.Text();
     EXPECT_TRUE(Has(host.Text(), "Save 3 records to CSV from SQLite table: select * from t order by rowid"));
@@ -40,18 +23,11 @@ TEST_F(TextExport, CsvAndJsonReadBackAsTheRowsWithPythonAndTheShell) {
               "1,0.30000000000000004,\"x,\"\"y\"\"\nz;\",00FF,\n"
               "-3,3.0,Жук 漢 😀,,plain\n"
               "9007199254740993,1e+300,,, lead\n");
-    EXPECT_EQ(Python("import csv, sys\nfor r in csv.reader(open(sys.argv[1], newline='', encoding='utf-8')): print(r)\n",
-                     "out.csv"),
-              "['a', 'b', 'c', 'd', 'e']\n"
-              "['1', '0.30000000000000004', 'x,\"y\"\\nz;', '00FF', '']\n"
-              "['-3', '3.0', 'Жук 漢 😀', '', 'plain']\n"
-              "['9007199254740993', '1e+300', '', '', ' lead']\n");
 
-    // Another delimiter (';' too, which otherwise ends a command) and no header.
-    Run("--$CSVE semi.csv -select=\"select a, c from t order by rowid\" -Delim=; -Header=0\n"
-        "--$CSVE tab.csv -select=\"select a, e from t order by rowid\" -Delim=tab\n");
+    // Another delimiter, ';' even, which otherwise ends a command (the import
+    // reads -Delim= the same way), and no header.
+    Run("--$CSVE semi.csv -select=\"select a, c from t order by rowid\" -Delim=; -Header=0\n");
     EXPECT_EQ(ReadAll(dir / "semi.csv"), "1;\"x,\"\"y\"\"\nz;\"\n-3;Жук 漢 😀\n9007199254740993;\n");
-    EXPECT_EQ(ReadAll(dir / "tab.csv"), "a\te\n1\t\n-3\tplain\n9007199254740993\t lead\n");
 
     Run("--$JSNE out.json -select=\"select a, b, c, e from t order by rowid\"\n");
     ASSERT_FALSE(console.CommandError()) << host.Text();

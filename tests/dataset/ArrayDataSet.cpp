@@ -19,12 +19,6 @@ int ArrayDataSet::SlotSize(const Column& c) {
     return c.type == ftString ? 1 + kMaxUtf8Bytes * c.size + 1 : 1 + 8;
 }
 
-int32_t ArrayDataSet::Id(const void* bookmark) {
-    int32_t id;
-    std::memcpy(&id, bookmark, 4);
-    return id;
-}
-
 void ArrayDataSet::StoreValue(char* slot, const Column& c, const Variant& v) {
     std::memset(slot, 0, static_cast<size_t>(SlotSize(c)));
     slot[0] = v.IsEmptyOrNull() ? 1 : 0;
@@ -65,16 +59,12 @@ void ArrayDataSet::FreeRecordBuffer(TRecordBuffer& buffer) {
     buffer = nullptr;
 }
 
-void ArrayDataSet::InternalInitFieldDefs() {
+void ArrayDataSet::InternalOpen() {
     FieldDefs().Clear();
     for (const Column& c : columns_) {
         TFieldDef& d = FieldDefs().Add(c.name, c.type, c.size);
         if (c.readOnly) d.SetAttributes(faReadonly);
     }
-}
-
-void ArrayDataSet::InternalOpen() {
-    InternalInitFieldDefs();
     if (DefaultFields()) CreateFields();
     BindFields(true);
     SetBookmarkSize(4);
@@ -133,29 +123,17 @@ void ArrayDataSet::SetFieldData(TField* field, const void* buffer) {
     if (buffer) std::memcpy(slot + 1, buffer, static_cast<size_t>(field->DataSize()));
 }
 
-int ArrayDataSet::IndexOfId(int32_t id) const {
-    const auto it = std::find(ids_.begin(), ids_.end(), id);
-    return it == ids_.end() ? -1 : static_cast<int>(it - ids_.begin());
-}
-
 void ArrayDataSet::InternalGotoBookmark(const void* bookmark) {
-    const int i = IndexOfId(Id(bookmark));
-    if (i < 0) throw EDatabaseError("Bookmark not found");
-    cur_ = i;
+    int32_t id;
+    std::memcpy(&id, bookmark, 4);
+    const auto it = std::find(ids_.begin(), ids_.end(), id);
+    if (it == ids_.end()) throw EDatabaseError("Bookmark not found");
+    cur_ = static_cast<int>(it - ids_.begin());
 }
 
 int ArrayDataSet::GetRecNo() {
     UpdateCursorPos();
     return cur_ < 0 && !rows_.empty() ? 1 : cur_ + 1;
-}
-
-void ArrayDataSet::SetRecNo(int value) {
-    if (value < 1 || value > RowCount()) return;
-    CheckBrowseMode();
-    DoBeforeScroll();
-    cur_ = value - 1;
-    Resync();
-    DoAfterScroll();
 }
 
 void ArrayDataSet::InternalInitRecord(TRecordBuffer buffer) {

@@ -27,7 +27,6 @@ public:
     // The next this many posts fail as a busy database would.
     int failPosts = 0;
 
-    void SetRecNo(int value) override;
     bool GetFieldData(TField* field, void* buffer) override;
 
 protected:
@@ -38,18 +37,13 @@ protected:
     void SetFieldData(TField* field, const void* buffer) override;
     void InternalOpen() override;
     void InternalClose() override;
-    void InternalInitFieldDefs() override;
     bool IsCursorOpen() const override { return open_; }
     void InternalFirst() override { cur_ = -1; }
     void InternalLast() override { cur_ = RowCount(); }
     void GetBookmarkData(TRecordBuffer buffer, void* data) override { std::memcpy(data, buffer + dataSize_, 4); }
     void SetBookmarkData(TRecordBuffer buffer, const void* data) override { std::memcpy(buffer + dataSize_, data, 4); }
-    TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) override {
-        return static_cast<TBookmarkFlag>(buffer[dataSize_ + 4]);
-    }
-    void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override {
-        buffer[dataSize_ + 4] = static_cast<char>(flag);
-    }
+    TBookmarkFlag GetBookmarkFlag(TRecordBuffer b) override { return static_cast<TBookmarkFlag>(b[dataSize_ + 4]); }
+    void SetBookmarkFlag(TRecordBuffer b, TBookmarkFlag flag) override { b[dataSize_ + 4] = static_cast<char>(flag); }
     void InternalGotoBookmark(const void* bookmark) override;
     int GetRecNo() override;
     int GetRecordCount() override { return RowCount(); }
@@ -67,9 +61,7 @@ private:
         bool readOnly;
     };
     static int SlotSize(const Column& c);
-    static int32_t Id(const void* bookmark);
     char* Slot(TRecordBuffer rec, const TField* field) const;
-    int IndexOfId(int32_t id) const;
     void StoreValue(char* slot, const Column& c, const Variant& v);
 
     std::vector<Column> columns_;

