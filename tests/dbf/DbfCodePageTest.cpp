@@ -29,8 +29,7 @@ void WriteOneText(const std::string& path, unsigned char driver, const std::stri
 // The bytes of the first record's first field.
 std::string FirstFieldBytes(const std::string& path, size_t length) {
     const std::string s = ReadFile(path);
-    const size_t headerLength = static_cast<unsigned char>(s[8]) | static_cast<unsigned char>(s[9]) << 8;
-    return s.substr(headerLength + 1, length);
+    return s.substr(Le16(s, 8) + 1u, length);
 }
 
 // Each case writes `text` over "old" in a file marked with `driver`: the
@@ -57,12 +56,10 @@ TEST(DbfCodePage, TheLanguageDriverByteNamesTheCodePage) {
         {0xC8, true, "Привет", kPrivet866, 866},  // a code page not converted here
         // -Ansi=1 of the import: Windows-1251, whatever the mark says.
         {0x65, false, "ЏаЁўҐв", kPrivet866, 1251},
-        {0x00, false, "Привет", kPrivet1251, 1251},
         // Characters the code page lacks become '?', and the value is counted.
         {0x03, true, "Привет", "??????", 1252, 1, "??????"},
         {0x65, true, "€ 漢字", "? ??", 866, 1, "? ??"},
         {0x65, true, "a😀b", "a?b", 866, 1, "a?b"},
-        {0xC9, true, "Café", "Caf?", 1251, 1, "Caf?"},
         // A byte that is not UTF-8 is legacy text: its Windows-1251 letter.
         {0x65, true, "\xC4\xE0", "\x84\xA0", 866, 0, "Да"},
     };
@@ -106,7 +103,6 @@ TEST(DbfCodePage, FieldLengthCountsCharacters) {
     t.AddField("W", 'C', 0, 255);
     t.CreateTable();
     t.Open();
-    EXPECT_EQ(t.Fields()[0]->Size(), 5);
     std::string zh255;
     for (int i = 0; i < 255; ++i) zh255 += "Ж";
     const std::vector<std::string> written{

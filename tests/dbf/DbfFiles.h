@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -69,16 +69,17 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The little-endian 16-bit number at `at`.
+inline uint16_t Le16(const std::string& s, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
 }
 
 inline uint32_t FileRecordCount(const std::string& path) {
-    std::string s = ReadFile(path);
-    return static_cast<uint32_t>(static_cast<unsigned char>(s[4]) | static_cast<unsigned char>(s[5]) << 8 |
-                                 static_cast<unsigned char>(s[6]) << 16 |
-                                 static_cast<uint32_t>(static_cast<unsigned char>(s[7])) << 24);
+    const std::string s = ReadFile(path);
+    return Le16(s, 4) | static_cast<uint32_t>(Le16(s, 6)) << 16;
 }
 
 // A table opened on an existing file.

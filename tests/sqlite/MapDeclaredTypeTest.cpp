@@ -21,8 +21,7 @@ TEST(MapDeclaredType, DeclaredTypesGiveKindSizeAndPrecision) {
         {"date", ftDate, 10, 0}, {"DateTime", ftDateTime, 24, 0}, {"time", ftTime, 12, 0},
         {"logical", ftBoolean, 1, 0}, {"real", ftFloat, 17, 0}, {"money", ftCurrency, 17, 0},
         {"widetext", ftWideString, 1024, 0}, {"clob", ftMemo, 4, 0}, {"blob", ftBlob, 4, 0},
-        {"graphic", ftGraphic, 4, 0}, {"bigint", ftString, 255, 0}, {"varchar", ftString, 255, 0},
-        {"varchar(-3)", ftString, 0, 0},
+        {"graphic", ftGraphic, 4, 0}, {"varchar", ftString, 255, 0}, {"varchar(-3)", ftString, 0, 0},
     };
     for (const Case& c : cases) {
         const TDeclaredType t = MapDeclaredType(c.declared);

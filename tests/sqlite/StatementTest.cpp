@@ -11,7 +11,6 @@ using Statement = MemoryDatabaseTest;
 TEST_F(Statement, OneStatementRunsForManyRowsAndSurvivesAFailedRow) {
     db.ExecSQL("create table t(id integer primary key, name text not null)");
     TQorSQLite3Statement insert(db, "insert into t(id, name) values (?, ?)");
-    EXPECT_EQ(insert.ParameterCount(), 2);
     for (int i = 1; i <= 1000; ++i) {
         insert.Bind(1, int32_t{i});
         insert.Bind(2, "n" + std::to_string(i));
