@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "../base/TempDir.h"
 #include "WindowDriver.h"
 #include "app/TForm1.h"
 #include "base/SettingsStore.h"
@@ -21,13 +22,9 @@
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-app-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("TMPDIR", dir.c_str(), 1);
+        temp.SetEnv("XDG_CONFIG_HOME", temp.Path().c_str());
+        temp.SetEnv("TMPDIR", temp.Path().c_str());
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // Shows w as the active window.
     static void Show(QWidget& w) {
@@ -63,7 +60,8 @@ protected:
         EXPECT_TRUE(w.grab().save(QString(SCREENSHOT_DIR) + "/" + name));
     }
 
-    std::filesystem::path dir;
+    TempDir temp;
+    std::filesystem::path dir{temp.Path()};
 };
 
 // The settings of the console window.

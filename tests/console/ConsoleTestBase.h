@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../base/TempDir.h"
 #include "console/TConsole.h"
 
 // Records what the console shows; answers questions from preset values.
@@ -66,21 +67,15 @@ public:
 class ConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-console-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
         oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir);
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        setenv("TMPDIR", dir.c_str(), 1);
+        temp.SetEnv("XDG_CONFIG_HOME", temp.Path().c_str());
+        temp.SetEnv("TMPDIR", temp.Path().c_str());
         console.Settings().ShowTime = false;
         console.Connect(":memory:");
         host.lines.clear();
     }
-    void TearDown() override {
-        std::filesystem::current_path(oldCwd);
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { std::filesystem::current_path(oldCwd); }
     std::string Run(const std::string& text) {
         host.lines.clear();
         console.RunCommandText(text);
@@ -103,7 +98,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    std::filesystem::path dir, oldCwd;
+    TempDir temp;
+    std::filesystem::path dir{temp.Path()}, oldCwd;
     RecordingHost host;
     TConsole console{host};
 };

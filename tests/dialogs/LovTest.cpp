@@ -22,6 +22,7 @@
 #include "base/QtText.h"
 #include "base/SettingsStore.h"
 #include "../app/WindowDriver.h"
+#include "../base/TempDir.h"
 #include "dialogs/TQorLovFrm.h"
 #include "dialogs/TQorLovS.h"
 #include "sqlite/TQorSQLite3DB.h"
@@ -64,10 +65,7 @@ TQorLovFrm* Form(QWidget* w) {
 class Lov : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-lov-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        temp.SetEnv("XDG_CONFIG_HOME", temp.Path().c_str());
         db.SetDLLName("libsqlite3.so.0");
         db.SetDatabase(":memory:");
         db.Open();
@@ -82,7 +80,6 @@ protected:
         lov.onSetSQL = [](TDataSet& ds, const std::string& sql) { static_cast<TQorSQLite3Query&>(ds).SetSQLText(sql); };
         lov.onGetParamCount = [](TDataSet& ds) { return static_cast<TQorSQLite3Query&>(ds).Params().Count(); };
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     void Table(const std::string& name, const std::vector<std::string>& rows) {
         db.ExecSQL("create table " + name + " (id integer primary key, name text)");
@@ -95,7 +92,7 @@ protected:
         return out;
     }
 
-    std::filesystem::path dir;
+    TempDir temp;
     TQorSQLite3DB db;
     TQorLovS lov;
 };

@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "../app/WindowDriver.h"
+#include "../base/TempDir.h"
 #include "base/Platform.h"
 #include "dialogs/RtfReader.h"
 #include "dialogs/TFrmText.h"
@@ -27,12 +28,8 @@ namespace {
 class TextViewer : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tabulon-viewer-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
         viewer.Hooks.Message = [this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); };
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string Write(const std::string& name, const std::string& bytes) {
         const std::string path = (dir / name).string();
@@ -57,7 +54,8 @@ protected:
         QTest::keyClick(f.Editor(), static_cast<Qt::Key>(key), mods);
     }
 
-    std::filesystem::path dir;
+    TempDir temp;
+    std::filesystem::path dir{temp.Path()};
     TQorTxt viewer;
     std::vector<std::string> messages;
 };
