@@ -1,5 +1,7 @@
 #include "dialogs/TQorLovS.h"
 
+#include <algorithm>
+
 #include "base/AnsiString.h"
 #include "base/Exception.h"
 #include "dataset/TDataSet.h"
@@ -100,22 +102,11 @@ void TQorLovS::CloseAll() {
 }
 
 bool TQorLovS::Find(std::string_view name, size_t& at) const {
-    size_t lo = 0;
-    size_t hi = values_.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        const int c = AnsiCompareText(values_[mid].first, name);
-        if (c == 0) {
-            at = mid;
-            return true;
-        }
-        if (c < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    at = lo;
-    return false;
+    const auto it = std::lower_bound(values_.begin(), values_.end(), name, [](const auto& value, std::string_view n) {
+        return AnsiCompareText(value.first, n) < 0;
+    });
+    at = static_cast<size_t>(it - values_.begin());
+    return it != values_.end() && AnsiCompareText(it->first, name) == 0;
 }
 
 Variant TQorLovS::Value(std::string_view name) const {
