@@ -57,6 +57,16 @@ TMemoryStream* StreamAt(const char* slot) {
     return s;
 }
 
+// Puts a copy of the slot's blob stream (an empty one for none) in its
+// place; the copy belongs to whoever takes the record.
+void CopyStreamInto(char* slot) {
+    auto copy = std::make_unique<TMemoryStream>();
+    if (TMemoryStream* from = StreamAt(slot); from && from->Size() > 0) copy->WriteBuffer(from->Memory(), from->Size());
+    copy->Seek(0, TSeekOrigin::soBeginning);
+    TMemoryStream* raw = copy.release();
+    std::memcpy(slot, &raw, sizeof raw);
+}
+
 TQorTextRef TextAt(const char* slot) {
     TQorTextRef t;
     std::memcpy(&t, slot, sizeof t);
@@ -684,15 +694,8 @@ void TQorSQLite3BaseQuery::InternalPost() {
     if (State() == dsInsert) {
         // The result owns the blob streams of its rows: a new row gets
         // copies of the record's.
-        for (const Slot& s : slots_) {
-            if (!IsBlobType(s.kind)) continue;
-            auto copy = std::make_unique<TMemoryStream>();
-            if (TMemoryStream* from = StreamAt(row.data() + s.offset); from && from->Size() > 0)
-                copy->WriteBuffer(from->Memory(), from->Size());
-            copy->Seek(0, TSeekOrigin::soBeginning);
-            TMemoryStream* raw = copy.release();
-            std::memcpy(row.data() + s.offset, &raw, sizeof raw);
-        }
+        for (const Slot& s : slots_)
+            if (IsBlobType(s.kind)) CopyStreamInto(row.data() + s.offset);
         const int count = result_->Count();
         const bool append = GetBookmarkFlag(rec) == bfEOF || current_ < 0 || current_ >= count;
         current_ = append ? result_->Add(row.data()) : result_->Insert(current_, row.data());
@@ -704,13 +707,8 @@ void TQorSQLite3BaseQuery::InternalPost() {
             if (!IsBlobType(s.kind) || oldRecord_.size() < static_cast<size_t>(s.offset) + sizeof(TMemoryStream*))
                 continue;
             TMemoryStream* before = StreamAt(oldRecord_.data() + s.offset);
-            TMemoryStream* now = StreamAt(row.data() + s.offset);
-            if (now == before) continue;
-            auto copy = std::make_unique<TMemoryStream>();
-            if (now && now->Size() > 0) copy->WriteBuffer(now->Memory(), now->Size());
-            copy->Seek(0, TSeekOrigin::soBeginning);
-            TMemoryStream* raw = copy.release();
-            std::memcpy(row.data() + s.offset, &raw, sizeof raw);
+            if (StreamAt(row.data() + s.offset) == before) continue;
+            CopyStreamInto(row.data() + s.offset);
             replaced.push_back(before);
         }
         result_->Replace(current_, row.data());
